@@ -1,0 +1,57 @@
+// Action strings: a program and its arguments in one text ("ZelkoComm.exe;-bt:off"),
+// with path macros such as %ZELKOTODAY%. Programs start one another and run the user's
+// hooks through them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/special_folders.h"
+
+namespace zelko::platform {
+class Shell;
+class Ui;
+}
+
+namespace zelko {
+
+// The longest expansion of an action string, in UTF-16 units.
+inline constexpr size_t kMaxExpandedUnits = 519;
+// The longest program part and the longest arguments part, in UTF-16 units.
+inline constexpr size_t kMaxActionPartUnits = 255;
+
+// Replaces %ZELKOTODAY%, %ZELKODECK%, %PROGRAMFILES%, %WINDOWS%, %MYMUSIC%, %MYVIDEO% and
+// %MYPICTURES%, in that order, each everywhere (case-sensitive); the search goes on after
+// the inserted text, so a folder that contains a macro's own name is not expanded again.
+// %ZELKOTODAY% stands for "%PROGRAMFILES%\ZelkoToday", so it always names the folder
+// under Program Files. An expansion longer than kMaxExpandedUnits is refused: the result
+// is the empty text, which runs nothing, rather than a cut text that would name another
+// program or carry other arguments.
+std::string expandMacros(std::string_view text, const SpecialFolders& folders);
+
+struct ActionParts {
+  std::string program;
+  std::string arguments;
+};
+
+// Splits an action string. The separator is "|" when the text holds one, else ";".
+// Separators at the start are skipped; the program part runs to the first separator,
+// the arguments part from there to the next separator, CR or LF; the rest is ignored.
+// nullopt when the program part is empty (nothing to run) or a part is longer than
+// kMaxActionPartUnits (cutting it could run another program or pass other arguments).
+std::optional<ActionParts> splitAction(std::string_view action);
+
+struct ActionRun {
+  std::string expanded;          // the action string with its macros expanded
+  bool started = false;          // the shell started the program or opened the file
+  std::optional<int> exitCode;   // with wait, once the program ended
+};
+
+// Expands and splits the action string and asks the shell to run it, showing the wait
+// cursor meanwhile and restoring the previous one. With `wait`, blocks until the program
+// ends. Failures are silent: an action that cannot run gives started == false.
+ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolders& folders,
+                    std::string_view action, bool wait);
+
+}  // namespace zelko

@@ -1,0 +1,181 @@
+#include "common/settings.h"
+
+#include <chrono>
+
+#include "common/host.h"
+#include "common/value_store.h"
+#include "platform/platform.h"
+#include "platform/text.h"
+
+namespace zelko {
+namespace {
+
+constexpr std::array<std::string_view, kWidgetKindCount> kWidgetValueNames = {
+    "clock", "clockA", "clockO", "clockAO", "sys", "batt", "cal", "meteo"};
+constexpr std::array<std::string_view, kWidgetKindCount> kDefaultFolders = {
+    "skins\\default\\clock",   "skins\\default\\clockA", "skins\\default\\clockO",
+    "skins\\default\\clockAO", "skins\\default\\sys",    "skins\\default\\batt",
+    "skins\\default\\cal",     "skins\\default\\msn"};
+
+constexpr int kInstanceLooks = 3;
+constexpr std::chrono::milliseconds kInstanceWait{500};
+
+}  // namespace
+
+std::string_view widgetValueName(WidgetKind kind) {
+  return kWidgetValueNames[static_cast<size_t>(kind)];
+}
+
+std::string_view defaultSkinFolder(WidgetKind kind, std::string_view weather) {
+  if (kind == WidgetKind::kMeteo) {
+    if (weather == "accu") return "skins\\default\\accu";
+    if (weather == "google") return "skins\\default\\google";
+  }
+  return kDefaultFolders[static_cast<size_t>(kind)];
+}
+
+Argument parseArgument(std::string_view argument) {
+  size_t colon = argument.find(':');
+  if (colon == std::string_view::npos) return {std::string(argument), {}};
+  std::string_view rest = argument.substr(colon + 1);
+  return {std::string(argument.substr(0, colon)), std::string(rest.substr(0, rest.find(':')))};
+}
+
+std::string installFolderOf(std::string_view modulePath) {
+  size_t slash = modulePath.rfind('\\');
+  std::string folder(slash == std::string_view::npos ? std::string_view()
+                                                     : modulePath.substr(0, slash));
+  folder += '\\';
+  return folder;
+}
+
+Settings::Settings(platform::Platform& platform) : platform_(platform) {}
+
+Settings::~Settings() = default;
+
+void Settings::startUp(std::string_view programName, uint32_t buildNumber,
+                       std::span<const std::string> args) {
+  program_name_ = std::string(programName);
+  regWriteNumber(platform_.registry(), platform::Root::kCurrentUser, kBuildNumbersKey,
+                 programName, buildNumber);
+
+  install_folder_ = installFolderOf(platform_.shell().modulePath());
+  own_ini_path_ = install_folder_ + program_name_ + ".ini";
+  suite_ini_path_ = install_folder_ + std::string(kSuiteIniName);
+  readSkinName();
+  readSpecialFolders();
+
+  arguments_.clear();
+  for (size_t i = 1; i < args.size(); ++i) {
+    Argument parsed = parseArgument(args[i]);
+    arguments_.add("", parsed.name, parsed.value);
+  }
+
+  home_screen_mode_ = false;
+  if (hasArgument(kHomeScreenSwitch)) enterHomeScreenMode();
+}
+
+void Settings::startUp(std::string_view programName, uint32_t buildNumber, int argc,
+                       const char* const* argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+  startUp(programName, buildNumber, args);
+}
+
+void Settings::startUpFromCommandLine(std::string_view programName, uint32_t buildNumber,
+                                      int showState, std::string_view commandLine) {
+  startUp(programName, buildNumber, std::span<const std::string>());
+  show_state_ = showState;
+  raw_command_line_ = std::string(commandLine);
+}
+
+void Settings::enterHomeScreenMode() {
+  home_screen_mode_ = true;
+  suite_ini_.load(platform_.files(), suite_ini_path_);
+  skin_ini_.load(platform_.files(), skin_ini_path_);
+  loadSkinFolders();
+}
+
+void Settings::reloadSkin() {
+  readSkinName();
+  skin_ini_.load(platform_.files(), skin_ini_path_);
+  suite_ini_.load(platform_.files(), suite_ini_path_);
+  loadSkinFolders();
+}
+
+void Settings::loadSkinFolders() {
+  weather_ = readPluginText("Weather", kMaxSkinSettingUnits);
+  lang_ = readPluginText("Lang", kMaxSkinSettingUnits);
+  for (size_t i = 0; i < kWidgetKindCount; ++i) {
+    skin_folders_[i] = readPluginText(kWidgetValueNames[i], kMaxSkinSettingUnits);
+  }
+}
+
+std::string Settings::installPath(std::string_view relative) const {
+  return install_folder_ + std::string(relative);
+}
+
+bool Settings::findRunningInstance(std::string_view name) {
+  for (int look = 0; look < kInstanceLooks; ++look) {
+    // An instance that is still starting holds the mutex before it has a window, and
+    // one that is ending may still hold it without one; the waits let either settle.
+    if (look > 0) platform_.clock().sleep(kInstanceWait);
+    auto mutex = platform_.sync().createMutex(name);
+    if (!mutex.ok() || !(*mutex)->alreadyExisted()) {
+      if (mutex.ok()) held_mutexes_.push_back(std::move(*mutex));
+      return false;
+    }
+    mutex->reset();
+    if (platform_.windows().findWindow(name) != 0) return true;
+  }
+  return false;
+}
+
+bool Settings::hasArgument(std::string_view name) const {
+  return arguments_.find(name, "") != nullptr;
+}
+
+std::optional<std::string> Settings::argument(std::string_view name) const {
+  const IniEntry* entry = arguments_.find(name, "");
+  if (entry == nullptr) return std::nullopt;
+  return entry->value;
+}
+
+int Settings::argumentNumber(std::string_view name, int fallback) const {
+  const IniEntry* entry = arguments_.find(name, "");
+  return entry ? parseLeadingInt(entry->value) : fallback;
+}
+
+const std::string& Settings::skinFolder(WidgetKind kind) const {
+  return skin_folders_[static_cast<size_t>(kind)];
+}
+
+std::string_view Settings::defaultFolder(WidgetKind kind) const {
+  return defaultSkinFolder(kind, weather_);
+}
+
+std::string Settings::readPluginText(std::string_view name, size_t maxUnits) {
+  std::string text = regReadText(platform_.registry(), platform::Root::kLocalMachine,
+                                 host::kPluginKey, name);
+  if (platform::utf16Length(text) > maxUnits) text.clear();
+  return text;
+}
+
+void Settings::readSkinName() {
+  skin_name_ = readPluginText("SkinName", kMaxSkinNameUnits);
+  skin_ini_path_ = install_folder_ + "skins\\" + skin_name_ + "\\" + skin_name_ + ".ini";
+}
+
+void Settings::readSpecialFolders() {
+  auto ask = [&](platform::SpecialFolder id) -> std::string {
+    auto path = platform_.shell().specialFolder(id);
+    return path.ok() ? *path : std::string(" ");
+  };
+  special_folders_.programFiles = ask(platform::SpecialFolder::kProgramFiles);
+  special_folders_.windows = ask(platform::SpecialFolder::kWindows);
+  special_folders_.myMusic = ask(platform::SpecialFolder::kMyMusic);
+  special_folders_.myVideo = ask(platform::SpecialFolder::kMyVideo);
+  special_folders_.myPictures = ask(platform::SpecialFolder::kMyPictures);
+}
+
+}  // namespace zelko

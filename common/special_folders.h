@@ -1,0 +1,18 @@
+// The shell's special folders that path macros stand for.
+#pragma once
+
+#include <string>
+
+namespace zelko {
+
+// Device paths without a trailing backslash. A folder the shell cannot give is a single
+// blank, as the phone's start-up leaves it; a macro then expands to that blank.
+struct SpecialFolders {
+  std::string programFiles = " ";
+  std::string windows = " ";
+  std::string myMusic = " ";
+  std::string myVideo = " ";
+  std::string myPictures = " ";
+};
+
+}  // namespace zelko

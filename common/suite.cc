@@ -1,0 +1,52 @@
+#include "common/suite.h"
+
+#include "platform/platform.h"
+
+namespace zelko {
+
+Suite::Suite(platform::Platform& platform)
+    : platform_(platform),
+      settings_(platform),
+      values_(platform.registry(), platform.files(), settings_) {}
+
+std::string Suite::regReadText(platform::Root root, std::string_view key,
+                               std::string_view name) {
+  return zelko::regReadText(platform_.registry(), root, key, name);
+}
+
+uint32_t Suite::regReadNumber(platform::Root root, std::string_view key,
+                              std::string_view name) {
+  return zelko::regReadNumber(platform_.registry(), root, key, name);
+}
+
+bool Suite::regWriteText(platform::Root root, std::string_view key, std::string_view name,
+                         std::string_view text) {
+  return zelko::regWriteText(platform_.registry(), root, key, name, text);
+}
+
+bool Suite::regWriteNumber(platform::Root root, std::string_view key, std::string_view name,
+                           uint32_t number) {
+  return zelko::regWriteNumber(platform_.registry(), root, key, name, number);
+}
+
+std::optional<platform::DateTime> Suite::regReadTime(platform::Root root,
+                                                     std::string_view key,
+                                                     std::string_view name, bool toLocal) {
+  return zelko::regReadTime(platform_.registry(), platform_.clock(), root, key, name,
+                            toLocal);
+}
+
+std::string Suite::expandMacros(std::string_view text) const {
+  return zelko::expandMacros(text, settings_.specialFolders());
+}
+
+ActionRun Suite::runAction(std::string_view action, bool wait) {
+  return zelko::runAction(platform_.shell(), platform_.ui(), settings_.specialFolders(),
+                          action, wait);
+}
+
+ActionRun Suite::runInstalledAction(std::string_view action, bool wait) {
+  return runAction(settings_.installPath(action), wait);
+}
+
+}  // namespace zelko

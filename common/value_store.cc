@@ -1,0 +1,129 @@
+#include "common/value_store.h"
+
+#include "common/host.h"
+#include "common/settings.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace zelko {
+
+using platform::RegValue;
+using platform::Root;
+
+std::string regReadText(platform::Registry& registry, Root root, std::string_view key,
+                        std::string_view name) {
+  auto value = registry.getValue(root, key, name);
+  if (!value.ok() || value->type != platform::ValueType::kString) return {};
+  if (platform::utf16Length(value->text) > kMaxRegTextUnits) return {};
+  return value->text;
+}
+
+uint32_t regReadNumber(platform::Registry& registry, Root root, std::string_view key,
+                       std::string_view name) {
+  auto value = registry.getValue(root, key, name);
+  if (!value.ok() || value->type != platform::ValueType::kDword) return 0;
+  return value->dword;
+}
+
+bool regWriteText(platform::Registry& registry, Root root, std::string_view key,
+                  std::string_view name, std::string_view text) {
+  return registry.setValue(root, key, name, RegValue::Text(std::string(text))).ok();
+}
+
+bool regWriteNumber(platform::Registry& registry, Root root, std::string_view key,
+                    std::string_view name, uint32_t number) {
+  return registry.setValue(root, key, name, RegValue::Dword(number)).ok();
+}
+
+std::optional<platform::DateTime> regReadTime(platform::Registry& registry,
+                                              platform::Clock& clock, Root root,
+                                              std::string_view key, std::string_view name,
+                                              bool toLocal) {
+  auto value = registry.getValue(root, key, name);
+  if (!value.ok() || value->type != platform::ValueType::kBinary) return std::nullopt;
+  if (value->bytes.size() != sizeof(platform::FileTime)) return std::nullopt;
+  platform::FileTime fileTime = 0;
+  for (size_t i = 0; i < value->bytes.size(); ++i) {
+    fileTime |= static_cast<platform::FileTime>(value->bytes[i]) << (8 * i);
+  }
+  std::optional<platform::DateTime> time = platform::fromFileTime(fileTime);
+  if (time && toLocal) time = clock.toLocal(*time);
+  return time;
+}
+
+std::optional<RedirectTarget> parseRedirect(std::string_view text, std::string_view page) {
+  size_t comma = text.find(',');
+  std::string_view name = text.substr(0, comma);
+  std::string_view target_page;
+  if (comma != std::string_view::npos) {
+    std::string_view rest = text.substr(comma + 1);
+    target_page = rest.substr(0, rest.find(','));
+  }
+  // An empty page piece ("Name," or "Name,,Page2") keeps the page written, rather than
+  // sending the copy to the plugin key, which holds no page values.
+  if (target_page.empty()) target_page = page;
+  if (name.empty()) return std::nullopt;
+  if (platform::utf16Length(name) > kMaxRedirectUnits ||
+      platform::utf16Length(target_page) > kMaxRedirectUnits) {
+    return std::nullopt;
+  }
+  return RedirectTarget{std::string(name), std::string(target_page)};
+}
+
+ValueStore::ValueStore(platform::Registry& registry, platform::Files& files,
+                       const Settings& settings)
+    : registry_(registry), files_(files), settings_(settings) {}
+
+bool ValueStore::writeText(std::string_view page, std::string_view name,
+                           std::string_view text) {
+  RegValue value = RegValue::Text(std::string(text));
+  bool ok = registry_.setValue(Root::kLocalMachine, host::pageKey(page), name, value).ok();
+  writeRedirect(page, name, value);
+  return ok;
+}
+
+bool ValueStore::writeNumber(std::string_view page, std::string_view name, uint32_t number) {
+  RegValue value = RegValue::Dword(number);
+  bool ok = registry_.setValue(Root::kLocalMachine, host::pageKey(page), name, value).ok();
+  writeRedirect(page, name, value);
+  return ok;
+}
+
+void ValueStore::writeRedirect(std::string_view page, std::string_view name,
+                               const RegValue& value) {
+  if (page.empty()) return;
+  const IniEntry* entry = settings_.skinIni().find(page, name);
+  if (entry == nullptr) return;
+  std::optional<RedirectTarget> target = parseRedirect(entry->value, page);
+  if (!target) return;
+  registry_.setValue(Root::kLocalMachine, host::pageKey(target->page), target->name, value);
+}
+
+std::string ValueStore::readText(std::string_view page, std::string_view name) {
+  return regReadText(registry_, Root::kLocalMachine, host::pageKey(page), name);
+}
+
+uint32_t ValueStore::readNumber(std::string_view page, std::string_view name) {
+  return regReadNumber(registry_, Root::kLocalMachine, host::pageKey(page), name);
+}
+
+void ValueStore::beginUpdate() { writeText("", host::kUpdated, "0"); }
+
+void ValueStore::endUpdate() { writeText("", host::kUpdated, "1"); }
+
+std::string ValueStore::resolveImage(std::string_view skinFolder, std::string_view fileName,
+                                     std::optional<std::string_view> fallbackFolder) {
+  auto build = [&](std::string_view folder) {
+    std::string path = settings_.installFolder();
+    path += folder;
+    path += '\\';
+    path += fileName;
+    return path;
+  };
+  std::string path = build(skinFolder);
+  if (files_.exists(path) || !fallbackFolder) return path;
+  return build(*fallbackFolder);
+}
+
+}  // namespace zelko

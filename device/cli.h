@@ -1,0 +1,79 @@
+// The argument parser every zelko-device command uses, and the frame that runs them:
+// one parser, one usage text per command, one way to fail.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/sim/device.h"
+
+namespace zelko::device {
+
+// Bad input: the frame prints "zelko-device: <message>" and exits with 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// A failed operation: printed the same way, exit code 1.
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class Args {
+ public:
+  explicit Args(std::vector<std::string> args) : args_(std::move(args)) {}
+
+  // Takes "--name" wherever it stands.
+  bool flag(const std::string& name);
+  // Takes "--name VALUE" or "--name=VALUE"; UsageError when VALUE is missing.
+  std::optional<std::string> option(const std::string& name);
+  // Takes the next positional argument; UsageError naming `what` when there is none.
+  std::string next(const std::string& what);
+  std::optional<std::string> nextOptional();
+  // Everything left, in order.
+  std::vector<std::string> rest();
+  // UsageError when anything is left over.
+  void done();
+
+ private:
+  std::vector<std::string> args_;
+};
+
+// What a command works on: the device chosen with -d, opened on first use.
+class Context {
+ public:
+  explicit Context(std::filesystem::path dir) : dir_(std::move(dir)) {}
+  const std::filesystem::path& dir() const { return dir_; }
+  // Failure with a clear message when there is no device.
+  platform::sim::Device& device();
+  platform::Platform& platform() { return device().platform(); }
+  void close() { device_.reset(); }
+
+ private:
+  std::filesystem::path dir_;
+  std::unique_ptr<platform::sim::Device> device_;
+};
+
+struct Command {
+  const char* name;
+  const char* summary;  // one line for the command list
+  const char* usage;    // the whole --help text
+  int (*run)(Context& context, Args& args);
+};
+
+// The commands, one group per file.
+extern const Command kDeviceCommands[];   // init install up down
+extern const Command kRegCommands[];      // reg notifications
+extern const Command kRunCommands[];      // exec action post
+extern const Command kClockCommands[];    // clock
+extern const Command kInspectCommands[];  // journal windows
+
+// Throws Failure with the status's message unless it is ok.
+void check(const platform::Status& status);
+// Parses a decimal or 0x-hexadecimal unsigned number; UsageError naming `what`.
+uint64_t parseNumber(const std::string& text, const std::string& what);
+
+}  // namespace zelko::device

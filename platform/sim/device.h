@@ -1,0 +1,61 @@
+// The emulated device: a folder that holds the stores, the phone's file system and the
+// sockets of live windows. One Device object per process opens it.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/status.h"
+
+namespace zelko::platform::sim {
+
+class Journal;
+class DeviceClock;
+class DeviceSettings;
+
+struct DeviceOptions {
+  std::string screen = "480x800";
+  std::string locale = "en-US";
+  std::string timezone = "UTC";
+};
+
+class Device {
+ public:
+  Device(const Device&) = delete;
+  Device& operator=(const Device&) = delete;
+  virtual ~Device() = default;
+
+  // Lays out a fresh device in `dir` (created when missing): the stores, the file system
+  // with its special folders, run/. Invalid when `dir` already holds a device or the
+  // options are bad (unknown time zone or locale, malformed screen size).
+  static Status create(const std::filesystem::path& dir, const DeviceOptions& options);
+  // Opens an existing device; NotFound when `dir` holds none.
+  static Result<std::unique_ptr<Device>> open(const std::filesystem::path& dir);
+  // Opens the device of a program of the suite (see locate) with the command line and the
+  // program's own path handed over by the device's shell.
+  static Result<std::unique_ptr<Device>> openForProgram(int argc, char** argv);
+  // The device of the running program: $ZELKO_DEVICE, else the device whose fs/ holds the
+  // program's own file. nullopt when neither applies.
+  static std::optional<std::filesystem::path> locate();
+
+  virtual const std::filesystem::path& dir() const = 0;
+  // The services, as the programs see them.
+  virtual Platform& platform() = 0;
+  // What only the device tool and the tests reach.
+  virtual Journal& journal() = 0;
+  virtual DeviceClock& deviceClock() = 0;
+  virtual DeviceSettings& settings() = 0;
+  // The clock's heartbeat: writes System\State\DateTime "Time" for the current minute of
+  // the device clock (and "Date" when the day changed) through the notifying setter, then
+  // starts the timed starts that fell due. The background service calls it every minute;
+  // setting the clock calls it at once.
+  virtual void tick() = 0;
+
+ protected:
+  Device() = default;
+};
+
+}  // namespace zelko::platform::sim

@@ -1,0 +1,112 @@
+#include "platform/sim/journal.h"
+
+#include <cstdio>
+
+#include "platform/sim/sim_journal.h"
+
+namespace zelko::platform::sim {
+
+std::string jsonQuote(std::string_view text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out.push_back(static_cast<char>(c));
+        }
+    }
+  }
+  return out + "\"";
+}
+
+JsonField JsonField::Text(std::string key, std::string_view value) {
+  return {std::move(key), jsonQuote(value)};
+}
+JsonField JsonField::Number(std::string key, int64_t value) {
+  return {std::move(key), std::to_string(value)};
+}
+JsonField JsonField::Bool(std::string key, bool value) {
+  return {std::move(key), value ? "true" : "false"};
+}
+JsonField JsonField::Null(std::string key) { return {std::move(key), "null"}; }
+JsonField JsonField::Raw(std::string key, std::string json) {
+  return {std::move(key), std::move(json)};
+}
+
+SimJournal::SimJournal(std::unique_ptr<Database> db, Clock& clock)
+    : db_(std::move(db)), clock_(clock) {}
+
+Status SimJournal::createSchema(Database& db) {
+  return db.exec(
+      "CREATE TABLE IF NOT EXISTS events("
+      " seq INTEGER PRIMARY KEY AUTOINCREMENT, time TEXT NOT NULL, event TEXT NOT NULL,"
+      " fields TEXT NOT NULL)");
+}
+
+namespace {
+
+std::string fieldsJson(const std::vector<JsonField>& fields) {
+  std::string body;
+  for (const auto& f : fields) body += "," + jsonQuote(f.key) + ":" + f.json;
+  return body;
+}
+
+}  // namespace
+
+int64_t SimJournal::record(std::string_view event, const std::vector<JsonField>& fields) {
+  std::string time = formatIsoDateTime(clock_.localNow());
+  int64_t seq = 0;
+  Status s = db_->write([&] {
+    Status e = db_->prepare("INSERT INTO events(time, event, fields) VALUES(?, ?, ?)")
+                   .bind(1, time)
+                   .bind(2, event)
+                   .bind(3, fieldsJson(fields))
+                   .run();
+    seq = db_->lastInsertId();
+    return e;
+  });
+  if (!s.ok()) {
+    std::fprintf(stderr, "zelko: journal: %s\n", s.message().c_str());
+    return 0;
+  }
+  return seq;
+}
+
+void SimJournal::amend(int64_t seq, const std::vector<JsonField>& fields) {
+  if (seq == 0) return;
+  Status s = db_->write([&] {
+    return db_->prepare("UPDATE events SET fields = ? WHERE seq = ?")
+        .bind(1, fieldsJson(fields))
+        .bind(2, seq)
+        .run();
+  });
+  if (!s.ok()) std::fprintf(stderr, "zelko: journal: %s\n", s.message().c_str());
+}
+
+std::vector<JournalEntry> SimJournal::read(int64_t afterSeq) {
+  std::vector<JournalEntry> out;
+  Statement& q = db_->prepare("SELECT seq, time, event, fields FROM events WHERE seq > ? ORDER BY seq");
+  q.bind(1, afterSeq);
+  while (q.step()) {
+    JournalEntry e;
+    e.seq = q.columnInt(0);
+    e.time = q.columnText(1);
+    e.event = q.columnText(2);
+    e.json = "{\"seq\":" + std::to_string(e.seq) + ",\"time\":" + jsonQuote(e.time) +
+             ",\"event\":" + jsonQuote(e.event) + q.columnText(3) + "}";
+    out.push_back(std::move(e));
+  }
+  q.reset();
+  return out;
+}
+
+}  // namespace zelko::platform::sim

@@ -1,0 +1,66 @@
+// The message queue of one process: a Unix datagram socket in the abstract namespace
+// (gone with the process, so no stale files), drained by a reader thread into memory so
+// that senders never wait for a busy program, and handed to the main thread in arrival
+// order.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/status.h"
+
+namespace zelko::platform::sim {
+
+struct Packet {
+  enum Kind : uint32_t { kPost = 1, kSend = 2, kReply = 3, kNotify = 4, kWake = 5 };
+  uint32_t kind = 0;
+  uint32_t message = 0;
+  uint64_t window = 0;
+  uint64_t wParam = 0;
+  int64_t lParam = 0;
+  uint64_t id = 0;      // kSend/kReply: the request; kNotify: the registration
+  int64_t result = 0;   // kReply
+  char replyTo[72] = {};  // kSend: the sender's queue address
+};
+
+class MessageQueue {
+ public:
+  // Binds the queue of the current process on the device `deviceId`.
+  static Result<std::unique_ptr<MessageQueue>> create(const std::string& deviceId);
+  ~MessageQueue();
+  MessageQueue(const MessageQueue&) = delete;
+  MessageQueue& operator=(const MessageQueue&) = delete;
+
+  // The address other processes send to.
+  const std::string& address() const { return address_; }
+  static std::string addressFor(const std::string& deviceId, int pid, uint64_t startTime);
+
+  // Sends a packet to any queue. NotFound when no process listens there (it ended).
+  static Status sendTo(const std::string& address, const Packet& packet);
+
+  // The next packet, waiting at most `wait` (negative: without limit).
+  std::optional<Packet> pop(std::chrono::milliseconds wait);
+  // Puts a packet at the end of this process's own queue without the socket.
+  void push(const Packet& packet);
+
+ private:
+  MessageQueue(int fd, std::string address);
+  void readLoop();
+
+  int fd_;
+  int stopPipe_[2] = {-1, -1};
+  std::string address_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<Packet> packets_;
+  std::thread reader_;
+};
+
+}  // namespace zelko::platform::sim

@@ -1,0 +1,183 @@
+#include "platform/sim/sim_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/text.h"
+
+namespace zelko::platform::sim {
+namespace fs = std::filesystem;
+namespace {
+
+// Components of a device path; "\" and "/" both separate, "." is dropped and ".." never
+// climbs above the root of the file system.
+std::vector<std::string> components(std::string_view path) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i <= path.size()) {
+    size_t j = path.find_first_of("\\/", i);
+    if (j == std::string_view::npos) j = path.size();
+    std::string part(path.substr(i, j - i));
+    if (part == "..") {
+      if (!out.empty()) out.pop_back();
+    } else if (!part.empty() && part != ".") {
+      out.push_back(std::move(part));
+    }
+    i = j + 1;
+  }
+  return out;
+}
+
+Status errnoStatus(const std::string& what) {
+  if (errno == ENOENT) return Status::NotFound(what + ": no such file");
+  return Status::IoError(what + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+std::string SimFiles::hostPath(std::string_view path) {
+  fs::path host = root_;
+  bool matching = true;  // once a component is missing, the rest cannot exist either
+  for (const std::string& part : components(path)) {
+    if (matching) {
+      std::error_code ec;
+      if (fs::exists(host / part, ec)) {
+        host /= part;
+        continue;
+      }
+      matching = false;
+      for (const auto& entry : fs::directory_iterator(host, ec)) {
+        std::string name = entry.path().filename().string();
+        if (equalsIgnoreCase(name, part)) {
+          host /= name;
+          matching = true;
+          break;
+        }
+      }
+      if (matching) continue;
+    }
+    host /= part;
+  }
+  return host.string();
+}
+
+std::optional<std::string> SimFiles::devicePath(const fs::path& host) const {
+  std::error_code ec;
+  fs::path canonical = fs::weakly_canonical(host, ec);
+  fs::path base = fs::weakly_canonical(root_, ec);
+  auto rel = canonical.lexically_relative(base);
+  if (rel.empty() || *rel.begin() == "..") return std::nullopt;
+  std::string out;
+  for (const auto& part : rel) {
+    if (part == ".") continue;
+    out += "\\" + part.string();
+  }
+  return out.empty() ? "\\" : out;
+}
+
+bool SimFiles::exists(std::string_view path) {
+  std::error_code ec;
+  return fs::exists(hostPath(path), ec);
+}
+
+bool SimFiles::isDirectory(std::string_view path) {
+  std::error_code ec;
+  return fs::is_directory(hostPath(path), ec);
+}
+
+Result<std::string> SimFiles::readFile(std::string_view path) {
+  std::string host = hostPath(path);
+  std::ifstream in(host, std::ios::binary);
+  if (!in || fs::is_directory(host)) return Status::NotFound(std::string(path) + ": no such file");
+  std::ostringstream buf;
+  buf << in.rdbuf();
+  if (in.bad()) return Status::IoError(std::string(path) + ": read error");
+  return buf.str();
+}
+
+Result<std::string> SimFiles::readText(std::string_view path) {
+  auto bytes = readFile(path);
+  if (!bytes.ok()) return bytes;
+  std::string& b = *bytes;
+  if (b.size() >= 2 && static_cast<uint8_t>(b[0]) == 0xFF && static_cast<uint8_t>(b[1]) == 0xFE) {
+    return utf16leToUtf8(std::string_view(b).substr(2));
+  }
+  if (b.size() >= 3 && b.compare(0, 3, "\xEF\xBB\xBF") == 0) return b.substr(3);
+  return std::move(b);
+}
+
+Status SimFiles::writeFile(std::string_view path, std::string_view bytes) {
+  fs::path host = hostPath(path);
+  fs::path tmp = host;
+  tmp += ".tmp" + std::to_string(getpid());
+  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return errnoStatus(std::string(path));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Status s = errnoStatus(std::string(path));
+      close(fd);
+      unlink(tmp.c_str());
+      return s;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (close(fd) != 0 || rename(tmp.c_str(), host.c_str()) != 0) {
+    Status s = errnoStatus(std::string(path));
+    unlink(tmp.c_str());
+    return s;
+  }
+  return Status::Ok();
+}
+
+Status SimFiles::removeFile(std::string_view path) {
+  std::string host = hostPath(path);
+  if (unlink(host.c_str()) != 0) return errnoStatus(std::string(path));
+  return Status::Ok();
+}
+
+Status SimFiles::createDirectory(std::string_view path) {
+  std::error_code ec;
+  fs::create_directories(hostPath(path), ec);
+  if (ec) return Status::IoError(std::string(path) + ": " + ec.message());
+  return Status::Ok();
+}
+
+Result<std::vector<DirEntry>> SimFiles::listDirectory(std::string_view path) {
+  std::error_code ec;
+  fs::directory_iterator it(hostPath(path), ec);
+  if (ec) return Status::NotFound(std::string(path) + ": no such folder");
+  std::vector<DirEntry> out;
+  for (const auto& entry : it) {
+    DirEntry d;
+    d.name = entry.path().filename().string();
+    d.isDirectory = entry.is_directory(ec);
+    d.size = d.isDirectory ? 0 : entry.file_size(ec);
+    out.push_back(std::move(d));
+  }
+  std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) {
+    return foldCase(a.name) < foldCase(b.name);
+  });
+  return out;
+}
+
+Result<FileTime> SimFiles::lastWriteTime(std::string_view path) {
+  struct stat st;
+  std::string host = hostPath(path);
+  if (stat(host.c_str(), &st) != 0) return errnoStatus(std::string(path));
+  // 100-ns intervals from 1601 to 1970.
+  constexpr uint64_t kEpochDelta = 116444736000000000ULL;
+  return kEpochDelta + static_cast<uint64_t>(st.st_mtim.tv_sec) * 10000000ULL +
+         static_cast<uint64_t>(st.st_mtim.tv_nsec) / 100;
+}
+
+}  // namespace zelko::platform::sim

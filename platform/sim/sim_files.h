@@ -1,0 +1,33 @@
+// The phone's file system inside the device folder's fs/.
+#pragma once
+
+#include <filesystem>
+
+#include "platform/files.h"
+
+namespace zelko::platform::sim {
+
+class SimFiles final : public Files {
+ public:
+  explicit SimFiles(std::filesystem::path root) : root_(std::move(root)) {}
+
+  bool exists(std::string_view path) override;
+  bool isDirectory(std::string_view path) override;
+  Result<std::string> readFile(std::string_view path) override;
+  Result<std::string> readText(std::string_view path) override;
+  Status writeFile(std::string_view path, std::string_view bytes) override;
+  Status removeFile(std::string_view path) override;
+  Status createDirectory(std::string_view path) override;
+  Result<std::vector<DirEntry>> listDirectory(std::string_view path) override;
+  Result<FileTime> lastWriteTime(std::string_view path) override;
+  std::string hostPath(std::string_view path) override;
+
+  // The device path of a host file inside fs/; nullopt for a file elsewhere.
+  std::optional<std::string> devicePath(const std::filesystem::path& host) const;
+  const std::filesystem::path& root() const { return root_; }
+
+ private:
+  std::filesystem::path root_;
+};
+
+}  // namespace zelko::platform::sim

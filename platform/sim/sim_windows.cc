@@ -1,0 +1,314 @@
+#include "platform/sim/sim_windows.h"
+
+#include <cstring>
+
+#include "platform/sim/process_info.h"
+#include "platform/text.h"
+
+namespace zelko::platform::sim {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+// How often a sender that waits for an answer checks that the receiver still lives.
+constexpr milliseconds kLivenessPoll{100};
+
+}  // namespace
+
+Status SimWindows::createSchema(Database& db) {
+  return db.exec(
+      "CREATE TABLE IF NOT EXISTS windows(hwnd INTEGER PRIMARY KEY AUTOINCREMENT,"
+      " parent INTEGER NOT NULL, class TEXT NOT NULL, classfold TEXT NOT NULL,"
+      " title TEXT NOT NULL, pid INTEGER NOT NULL, start INTEGER NOT NULL,"
+      " address TEXT NOT NULL);"
+      "CREATE INDEX IF NOT EXISTS windows_class ON windows(classfold, parent);");
+}
+
+SimWindows::~SimWindows() {
+  if (local_.empty()) return;
+  ProcessId self = runtime_.self();
+  db_.write([&] {
+    return db_.prepare("DELETE FROM windows WHERE pid = ? AND start = ?")
+        .bind(1, self.pid)
+        .bind(2, static_cast<int64_t>(self.startTime))
+        .run();
+  });
+}
+
+Status SimWindows::registerClass(std::string_view className, WindowProc proc) {
+  std::string fold = foldCase(className);
+  if (className.empty() || classes_.count(fold)) {
+    return Status::Invalid("class " + std::string(className) + " is registered already");
+  }
+  classes_[fold] = std::move(proc);
+  return Status::Ok();
+}
+
+Result<WindowHandle> SimWindows::createWindow(std::string_view className, std::string_view title,
+                                              WindowHandle parent) {
+  std::string fold = foldCase(className);
+  if (!classes_.count(fold)) return Status::NotFound("no class " + std::string(className));
+  MessageQueue* queue = runtime_.queue();
+  if (!queue) return Status::IoError("this program has no message queue");
+  int64_t hwnd = 0;
+  ProcessId self = runtime_.self();
+  Status s = db_.write([&] {
+    Status e = db_.prepare("INSERT INTO windows(parent, class, classfold, title, pid, start,"
+                           " address) VALUES(?, ?, ?, ?, ?, ?, ?)")
+                   .bind(1, static_cast<int64_t>(parent))
+                   .bind(2, className)
+                   .bind(3, fold)
+                   .bind(4, title)
+                   .bind(5, self.pid)
+                   .bind(6, static_cast<int64_t>(self.startTime))
+                   .bind(7, queue->address())
+                   .run();
+    hwnd = db_.lastInsertId();
+    return e;
+  });
+  if (!s.ok()) return s;
+  local_[static_cast<WindowHandle>(hwnd)] = fold;
+  return static_cast<WindowHandle>(hwnd);
+}
+
+Status SimWindows::destroyWindow(WindowHandle window) {
+  if (!local_.count(window)) return Status::Invalid("not a window of this program");
+  // Children go with their parent.
+  for (const Row& child : rows("parent = ?", static_cast<int64_t>(window), "")) {
+    if (local_.count(child.info.handle)) destroyWindow(child.info.handle);
+  }
+  db_.write([&] {
+    return db_.prepare("DELETE FROM windows WHERE hwnd = ?").bind(1, int64_t(window)).run();
+  });
+  callProc(window, kWmDestroy, 0, 0);
+  local_.erase(window);
+  for (auto it = timers_.begin(); it != timers_.end();) {
+    it = it->first.first == window ? timers_.erase(it) : std::next(it);
+  }
+  return Status::Ok();
+}
+
+std::vector<SimWindows::Row> SimWindows::rows(std::string_view where, int64_t a,
+                                              std::string_view b) {
+  std::string sql =
+      "SELECT hwnd, parent, class, title, pid, start, address FROM windows WHERE " +
+      std::string(where) + " ORDER BY hwnd";
+  Statement& q = db_.prepare(sql);
+  if (where.find('?') != std::string_view::npos) q.bind(1, a);
+  if (where.find("?2") != std::string_view::npos) q.bind(2, b);
+  std::vector<Row> out;
+  while (q.step()) {
+    Row r;
+    r.info.handle = static_cast<WindowHandle>(q.columnInt(0));
+    r.info.parent = static_cast<WindowHandle>(q.columnInt(1));
+    r.info.className = q.columnText(2);
+    r.info.title = q.columnText(3);
+    r.info.pid = static_cast<int>(q.columnInt(4));
+    r.startTime = static_cast<uint64_t>(q.columnInt(5));
+    r.address = q.columnText(6);
+    if (processAlive({r.info.pid, r.startTime})) out.push_back(std::move(r));
+  }
+  q.reset();
+  return out;
+}
+
+std::optional<SimWindows::Row> SimWindows::liveRow(WindowHandle window) {
+  auto found = rows("hwnd = ?", static_cast<int64_t>(window), "");
+  if (found.empty()) return std::nullopt;
+  return found.front();
+}
+
+WindowHandle SimWindows::firstLive(int64_t parent, std::string_view className) {
+  auto found = rows("parent = ?1 AND classfold = ?2", parent, foldCase(className));
+  return found.empty() ? 0 : found.front().info.handle;
+}
+
+WindowHandle SimWindows::findWindow(std::string_view className) { return firstLive(0, className); }
+
+WindowHandle SimWindows::findChildWindow(WindowHandle parent, std::string_view className) {
+  if (parent == 0) return 0;
+  return firstLive(static_cast<int64_t>(parent), className);
+}
+
+std::optional<WindowInfo> SimWindows::windowInfo(WindowHandle window) {
+  auto r = liveRow(window);
+  if (!r) return std::nullopt;
+  return r->info;
+}
+
+std::vector<WindowInfo> SimWindows::listWindows() {
+  std::vector<WindowInfo> out;
+  for (auto& r : rows("1 = 1", 0, "")) out.push_back(std::move(r.info));
+  return out;
+}
+
+Status SimWindows::postMessage(const Message& m) {
+  Packet p;
+  p.kind = Packet::kPost;
+  p.window = m.window;
+  p.message = m.message;
+  p.wParam = m.wParam;
+  p.lParam = m.lParam;
+  auto row = liveRow(m.window);
+  if (!row) return Status::NotFound("no window " + std::to_string(m.window));
+  return MessageQueue::sendTo(row->address, p);
+}
+
+Result<int64_t> SimWindows::sendMessage(const Message& m) {
+  if (local_.count(m.window)) return callProc(m.window, m.message, m.wParam, m.lParam);
+  auto row = liveRow(m.window);
+  if (!row) return Status::NotFound("no window " + std::to_string(m.window));
+  MessageQueue* queue = runtime_.queue();
+  if (!queue) return Status::IoError("this program has no message queue");
+  Packet p;
+  p.kind = Packet::kSend;
+  p.window = m.window;
+  p.message = m.message;
+  p.wParam = m.wParam;
+  p.lParam = m.lParam;
+  p.id = nextRequest_++;
+  std::strncpy(p.replyTo, queue->address().c_str(), sizeof(p.replyTo) - 1);
+  Status s = MessageQueue::sendTo(row->address, p);
+  if (!s.ok()) return s;
+  std::deque<Packet> held;  // posted to us meanwhile: they keep their turn for later
+  for (;;) {
+    std::optional<Packet> in = queue->pop(kLivenessPoll);
+    if (!in) {
+      if (!processAlive({row->info.pid, row->startTime})) break;
+      continue;
+    }
+    if (in->kind == Packet::kReply && in->id == p.id) {
+      deferred_.insert(deferred_.end(), held.begin(), held.end());
+      return in->result;
+    }
+    if (in->kind == Packet::kSend) {
+      dispatch(*in);  // answering others while we wait avoids a deadlock between two senders
+    } else if (in->kind != Packet::kReply) {
+      held.push_back(*in);
+    }
+  }
+  deferred_.insert(deferred_.end(), held.begin(), held.end());
+  return Status::NotFound("the window's program ended before answering");
+}
+
+Status SimWindows::setTimer(WindowHandle window, uint32_t id, milliseconds interval) {
+  if (!local_.count(window)) return Status::Invalid("not a window of this program");
+  if (interval.count() <= 0) interval = milliseconds(1);
+  timers_[{window, id}] = {interval, steady_clock::now() + interval};
+  return Status::Ok();
+}
+
+Status SimWindows::killTimer(WindowHandle window, uint32_t id) {
+  return timers_.erase({window, id}) ? Status::Ok() : Status::NotFound("no such timer");
+}
+
+std::optional<steady_clock::time_point> SimWindows::fireDueTimers() {
+  std::optional<steady_clock::time_point> next;
+  auto now = steady_clock::now();
+  std::vector<std::pair<WindowHandle, uint32_t>> due;
+  for (auto& [key, t] : timers_) {
+    if (t.due <= now) {
+      due.push_back(key);
+      t.due = now + t.interval;
+    }
+  }
+  for (auto& [window, id] : due) {
+    if (timers_.count({window, id})) callProc(window, kWmTimer, id, 0);
+  }
+  for (auto& [key, t] : timers_) {
+    if (!next || t.due < *next) next = t.due;
+  }
+  return next;
+}
+
+bool SimWindows::handleNext(milliseconds wait) {
+  auto nextTimer = fireDueTimers();
+  if (quit_) return false;
+  if (!deferred_.empty()) {
+    Packet p = deferred_.front();
+    deferred_.pop_front();
+    dispatch(p);
+    return true;
+  }
+  MessageQueue* queue = runtime_.queue();
+  if (nextTimer) {
+    auto untilTimer = std::chrono::duration_cast<milliseconds>(*nextTimer - steady_clock::now());
+    untilTimer = std::max(untilTimer, milliseconds(0));
+    if (wait.count() < 0 || untilTimer < wait) wait = untilTimer;
+  }
+  std::optional<Packet> p = queue ? queue->pop(wait) : std::nullopt;
+  if (!p) return false;
+  dispatch(*p);
+  return true;
+}
+
+void SimWindows::dispatch(const Packet& p) {
+  switch (p.kind) {
+    case Packet::kPost:
+      if (p.message == kWmQuit) {
+        postQuit(static_cast<int>(p.wParam));
+      } else {
+        callProc(p.window, p.message, p.wParam, p.lParam);
+      }
+      break;
+    case Packet::kSend: {
+      Packet reply;
+      reply.kind = Packet::kReply;
+      reply.id = p.id;
+      reply.result = callProc(p.window, p.message, p.wParam, p.lParam);
+      MessageQueue::sendTo(p.replyTo, reply);  // a sender that gave up is gone: nothing to do
+      break;
+    }
+    case Packet::kNotify:
+      if (notify_) notify_(p.id);
+      break;
+    default:
+      break;
+  }
+}
+
+int64_t SimWindows::callProc(WindowHandle window, uint32_t message, uint64_t wParam,
+                             int64_t lParam) {
+  auto w = local_.find(window);
+  if (w == local_.end()) return 0;  // destroyed while the message travelled
+  auto c = classes_.find(w->second);
+  if (c == classes_.end()) return 0;
+  WindowProc proc = c->second;  // the procedure may register or destroy things
+  return proc(Message{window, message, wParam, lParam});
+}
+
+int SimWindows::runMessageLoop() {
+  while (!quit_) handleNext(milliseconds(-1));
+  return quitCode_;
+}
+
+bool SimWindows::pumpMessages(milliseconds maxWait) {
+  auto deadline = steady_clock::now() + maxWait;
+  while (!quit_) {
+    auto left = std::chrono::duration_cast<milliseconds>(deadline - steady_clock::now());
+    if (!handleNext(std::max(left, milliseconds(0))) && left.count() <= 0) break;
+  }
+  return !quit_;
+}
+
+void SimWindows::postQuit(int code) {
+  quit_ = true;
+  quitCode_ = code;
+}
+
+Status SimWindows::setForeground(WindowHandle window) {
+  if (!liveRow(window)) return Status::NotFound("no window " + std::to_string(window));
+  return settings_.set("foreground", std::to_string(window));
+}
+
+WindowHandle SimWindows::foreground() {
+  auto w = static_cast<WindowHandle>(settings_.getInt("foreground", 0));
+  return w != 0 && liveRow(w) ? w : 0;
+}
+
+Status SimWindows::invalidate(WindowHandle window) {
+  return postMessage(Message{window, kWmPaint, 0, 0});
+}
+
+}  // namespace zelko::platform::sim

@@ -1,0 +1,25 @@
+// Services the device does not emulate yet answer as a phone without them would, and say
+// so in the journal, so that a missing piece is never mistaken for a working one.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "platform/http.h"
+#include "platform/items.h"
+#include "platform/messaging.h"
+#include "platform/power.h"
+#include "platform/radios.h"
+#include "platform/sim/journal.h"
+
+namespace zelko::platform::sim {
+
+void reportStub(Journal& journal, std::string_view service, std::string_view call);
+
+std::unique_ptr<Power> makeStubPower(Journal& journal);
+std::unique_ptr<Radios> makeStubRadios(Journal& journal);
+std::unique_ptr<Items> makeStubItems(Journal& journal);
+std::unique_ptr<Messaging> makeStubMessaging(Journal& journal);
+std::unique_ptr<Http> makeStubHttp(Journal& journal);
+
+}  // namespace zelko::platform::sim

@@ -1,0 +1,97 @@
+// Windows, window messages, timers and the message loop.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+
+namespace zelko::platform {
+
+using WindowHandle = uint64_t;  // 0 is "no window"
+
+constexpr uint32_t kWmDestroy = 0x0002;
+constexpr uint32_t kWmPaint = 0x000F;
+constexpr uint32_t kWmQuit = 0x0012;
+constexpr uint32_t kWmKeyDown = 0x0100;
+constexpr uint32_t kWmTimer = 0x0113;
+constexpr uint32_t kWmUser = 0x0400;
+
+struct Message {
+  WindowHandle window = 0;
+  uint32_t message = 0;
+  uint64_t wParam = 0;
+  int64_t lParam = 0;
+};
+
+// Returns the message's result (what sendMessage hands back to the sender).
+using WindowProc = std::function<int64_t(const Message&)>;
+
+struct WindowInfo {
+  WindowHandle handle = 0;
+  WindowHandle parent = 0;
+  std::string className;
+  std::string title;
+  int pid = 0;
+};
+
+class Windows {
+ public:
+  Windows() = default;
+  Windows(const Windows&) = delete;
+  Windows& operator=(const Windows&) = delete;
+  virtual ~Windows() = default;
+
+  // Registers a class of this process; Invalid when this process registered it already.
+  virtual Status registerClass(std::string_view className, WindowProc proc) = 0;
+  // Creates a window of a class this process registered. The window lives until
+  // destroyWindow or the end of the process; other processes find and message it.
+  virtual Result<WindowHandle> createWindow(std::string_view className, std::string_view title,
+                                            WindowHandle parent = 0) = 0;
+  // Removes the window (and its children), then calls its procedure with kWmDestroy.
+  virtual Status destroyWindow(WindowHandle window) = 0;
+
+  // A live top-level window of that class (compared without regard to case), or 0. A
+  // window whose process died is never found.
+  virtual WindowHandle findWindow(std::string_view className) = 0;
+  // A live direct child of `parent` of that class, or 0.
+  virtual WindowHandle findChildWindow(WindowHandle parent, std::string_view className) = 0;
+  virtual std::optional<WindowInfo> windowInfo(WindowHandle window) = 0;
+  // Every live window of the device.
+  virtual std::vector<WindowInfo> listWindows() = 0;
+
+  // Queues the message for the window's process; messages to one process arrive in the
+  // order they were posted. NotFound when the window does not exist (any more).
+  virtual Status postMessage(const Message& message) = 0;
+  // Delivers the message and returns the receiver's result, waiting while the receiver
+  // runs its procedure. Meanwhile this process keeps handling messages sent to it, so two
+  // programs sending to each other do not lock up. NotFound when the window is gone or
+  // its process ends before answering.
+  virtual Result<int64_t> sendMessage(const Message& message) = 0;
+
+  // Every `interval` the window receives kWmTimer with wParam = id. A timer of the same
+  // window and id is replaced.
+  virtual Status setTimer(WindowHandle window, uint32_t id, std::chrono::milliseconds interval) = 0;
+  virtual Status killTimer(WindowHandle window, uint32_t id) = 0;
+
+  // Handles messages, timers and notification callbacks of this process until postQuit;
+  // returns the quit code.
+  virtual int runMessageLoop() = 0;
+  // Handles what arrives during at most `maxWait` (0: only what is queued now). Returns
+  // false once postQuit was called (the quit code is then quitCode()).
+  virtual bool pumpMessages(std::chrono::milliseconds maxWait) = 0;
+  virtual void postQuit(int code) = 0;
+  virtual int quitCode() = 0;
+
+  virtual Status setForeground(WindowHandle window) = 0;
+  virtual WindowHandle foreground() = 0;
+  // Asks the window to redraw: it receives kWmPaint.
+  virtual Status invalidate(WindowHandle window) = 0;
+};
+
+}  // namespace zelko::platform

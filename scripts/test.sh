@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: the unit and end-to-end tests in a normal build
+# and under AddressSanitizer and UBSan, then each fuzz target for a short while.
+#   ZELKO_SANITIZE=0      skip the sanitizer build
+#   ZELKO_FUZZ_SECONDS=N  how long each fuzz target runs (default 20; 0 skips fuzzing)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+summary=()
+run_suite() {  # NAME BUILD_DIR CMAKE_ARGS...
+  local name=$1 dir=$2; shift 2
+  echo "== $name: building in $dir"
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j2 >"$dir.log" 2>&1 || { tail -50 "$dir.log"; exit 1; }
+  echo "== $name: testing"
+  local out rc=0
+  out=$(ctest --test-dir "$dir" -j2 --output-on-failure --timeout 300 2>&1) || rc=$?
+  echo "$out" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
+  summary+=("$name: $(echo "$out" | grep -E 'tests passed' | tail -1)")
+  return $rc
+}
+
+status=0
+run_suite "tests" build -DCMAKE_BUILD_TYPE=RelWithDebInfo || status=1
+if [ "${ZELKO_SANITIZE:-1}" != 0 ]; then
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    run_suite "tests under ASan+UBSan" build-asan -DCMAKE_BUILD_TYPE=Debug -DZELKO_SANITIZE=ON || status=1
+fi
+
+seconds=${ZELKO_FUZZ_SECONDS:-20}
+if [ "$seconds" != 0 ]; then
+  echo "== fuzzing, ${seconds}s a target"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DZELKO_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build-fuzz -j2 >build-fuzz.log 2>&1 || { tail -50 build-fuzz.log; exit 1; }
+  for target in build-fuzz/bin/*_fuzz; do
+    corpus="build-fuzz/corpus/$(basename "$target")"
+    mkdir -p "$corpus"
+    seeds="fuzz/seeds/$(basename "$target")"
+    [ -d "$seeds" ] || seeds=""
+    if "$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds >"$corpus.log" 2>&1; then
+      summary+=("fuzz $(basename "$target"): $(grep -Eo 'Done [0-9]+ runs' "$corpus.log" | tail -1), no crash")
+    else
+      tail -40 "$corpus.log"
+      summary+=("fuzz $(basename "$target"): FAILED")
+      status=1
+    fi
+  done
+fi
+
+echo
+echo "== summary"
+printf '%s\n' "${summary[@]}"
+exit $status

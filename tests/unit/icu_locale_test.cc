@@ -1,0 +1,166 @@
+// The ICU-backed locale and time zones of the emulated device.
+#include "platform/sim/icu_locale.h"
+
+#include <gtest/gtest.h>
+#include <unicode/locid.h>
+
+#include <optional>
+
+#include "platform/sim/time_zone.h"
+
+namespace zelko::platform::sim {
+namespace {
+
+DateTime at(int year, int month, int day, int hour = 0, int minute = 0) {
+  return DateTime{year, month, 0, day, hour, minute, 0, 0};
+}
+
+int64_t ms(int year, int month, int day, int hour = 0, int minute = 0) {
+  return toEpochMs(at(year, month, day, hour, minute));
+}
+
+constexpr int64_t kMinute = 60000;
+
+TEST(IcuLocaleShortPictures, MatchThePhonesPictures) {
+  EXPECT_EQ(icuShortDatePicture("en-US"), "M/d/yyyy");
+  EXPECT_EQ(icuShortTimePicture("en-US"), "h:mm tt");
+  EXPECT_EQ(icuShortDatePicture("fr-FR"), "dd/MM/yyyy");
+  EXPECT_EQ(icuShortTimePicture("fr-FR"), "HH:mm");
+  EXPECT_EQ(icuShortDatePicture("de-DE"), "dd.MM.yyyy");
+  EXPECT_EQ(icuShortTimePicture("de_DE"), "HH:mm");
+  EXPECT_EQ(icuShortDatePicture("fr_FR"), "dd/MM/yyyy");
+}
+
+TEST(IcuLocalePattern, FieldsMapToWindowsLetters) {
+  EXPECT_EQ(icuPatternToPicture("y-MM-dd"), "yyyy-MM-dd");
+  EXPECT_EQ(icuPatternToPicture("EEEE d LLLL yy"), "dddd d MMMM yyyy");
+  EXPECT_EQ(icuPatternToPicture("EEE, MMM d"), "ddd, MMM d");
+  EXPECT_EQ(icuPatternToPicture("a K:mm"), "tt h:mm");
+  EXPECT_EQ(icuPatternToPicture("kk:mm:ss"), "HH:mm:ss");
+  EXPECT_EQ(icuPatternToPicture("G y"), "g yyyy");
+}
+
+TEST(IcuLocalePattern, UnknownFieldsAndOddSpacesGo) {
+  EXPECT_EQ(icuPatternToPicture("h:mm\u202Fa"), "h:mm tt");
+  EXPECT_EQ(icuPatternToPicture("dd\u00A0MMM"), "dd MMM");
+  EXPECT_EQ(icuPatternToPicture("HH:mm:ss.SSS zzzz"), "HH:mm:ss.");
+  EXPECT_EQ(icuPatternToPicture("d\u200F/M\u200F/y"), "d/M/yyyy");
+  // "Ed" must not read back as one four-letter day-name run.
+  EXPECT_EQ(icuPatternToPicture("Ed"), "ddd d");
+  EXPECT_EQ(icuPatternToPicture(""), "");
+}
+
+TEST(IcuLocalePattern, LiteralsAreQuotedTheWindowsWay) {
+  EXPECT_EQ(icuPatternToPicture("d 'de' MMMM 'de' y"), "d 'de' MMMM 'de' yyyy");
+  EXPECT_EQ(icuPatternToPicture("h 'o''clock' a"), "h 'o''clock' tt");
+  EXPECT_EQ(icuPatternToPicture("HH''mm"), "HH''mm");
+  EXPECT_EQ(icuPatternToPicture("H:mm 'ч'."), "H:mm ч.");
+  EXPECT_EQ(icuPatternToPicture("d 'open"), "d 'open'");
+}
+
+TEST(IcuLocaleNames, EnglishArraysStartOnSunday) {
+  const LocaleNames n = loadLocaleNames("en-US");
+  EXPECT_EQ(n.days[0], "Sunday");
+  EXPECT_EQ(n.days[6], "Saturday");
+  EXPECT_EQ(n.shortDays[1], "Mon");
+  EXPECT_EQ(n.months[0], "January");
+  EXPECT_EQ(n.shortMonths[11], "Dec");
+  EXPECT_EQ(n.genitiveMonths[4], "May");
+  EXPECT_EQ(n.am, "AM");
+  EXPECT_EQ(n.pm, "PM");
+  EXPECT_FALSE(n.era.empty());
+}
+
+TEST(IcuLocaleNames, SlavicLanguagesHaveGenitiveMonths) {
+  const LocaleNames ru = loadLocaleNames("ru-RU");
+  EXPECT_EQ(ru.months[0], "январь");
+  EXPECT_EQ(ru.genitiveMonths[0], "января");
+  const LocaleNames pl = loadLocaleNames("pl_PL");
+  EXPECT_EQ(pl.months[0], "styczeń");
+  EXPECT_EQ(pl.genitiveMonths[0], "stycznia");
+  EXPECT_EQ(pl.days[0], "niedziela");
+}
+
+TEST(IcuLocaleNames, UnknownLocaleIsEnglishWhateverTheHost) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Locale saved = icu::Locale::getDefault();
+  icu::Locale::setDefault(icu::Locale("fr", "FR"), status);
+  const LocaleNames n = loadLocaleNames("xx-YY");
+  const std::string picture = icuShortDatePicture("");
+  icu::Locale::setDefault(saved, status);
+  EXPECT_EQ(n.days[0], "Sunday");
+  EXPECT_EQ(picture, "M/d/yyyy");
+}
+
+TEST(IcuLocaleFormat, FormatsThroughTheLocalesNames) {
+  IcuLocale ru("ru_RU");
+  EXPECT_EQ(ru.name(), "ru-RU");
+  EXPECT_EQ(ru.formatDate("dddd, d MMMM yyyy", at(2026, 1, 1)), "четверг, 1 января 2026");
+  EXPECT_EQ(ru.formatDate("MMMM yyyy", at(2026, 1, 1)), "январь 2026");
+
+  IcuLocale us("en-US");
+  EXPECT_EQ(us.formatTime(us.shortTimePicture(), at(2026, 1, 1, 0, 5)), "12:05 AM");
+  EXPECT_EQ(us.formatDate(us.shortDatePicture(), at(2026, 2, 9)), "2/9/2026");
+  IcuLocale fr("fr-FR");
+  EXPECT_EQ(fr.formatDate(fr.shortDatePicture() + " " + "dddd", at(2026, 2, 9)),
+            "09/02/2026 lundi");
+}
+
+TEST(TimeZoneOpen, RefusesUnknownNames) {
+  for (const char* name : {"Mars/Olympus_Mons", "", "Etc/Unknown"}) {
+    Result<TimeZone> zone = TimeZone::open(name);
+    EXPECT_FALSE(zone.ok()) << name;
+    EXPECT_EQ(zone.status().code(), Status::Code::kInvalid);
+  }
+  Result<TimeZone> paris = TimeZone::open("Europe/Paris");
+  ASSERT_TRUE(paris.ok());
+  EXPECT_EQ(paris->name(), "Europe/Paris");
+}
+
+TEST(TimeZoneOffsets, ParisChangesAtOneUtc) {
+  const TimeZone paris = *TimeZone::open("Europe/Paris");
+  EXPECT_EQ(paris.offsetMsAtUtc(ms(2026, 3, 29, 1) - 1), 60 * kMinute);
+  EXPECT_EQ(paris.offsetMsAtUtc(ms(2026, 3, 29, 1)), 120 * kMinute);
+  EXPECT_EQ(paris.offsetMsAtUtc(ms(2026, 10, 25, 1) - 1), 120 * kMinute);
+  EXPECT_EQ(paris.offsetMsAtUtc(ms(2026, 10, 25, 1)), 60 * kMinute);
+}
+
+TEST(TimeZoneLocalToUtc, ParisSkippedAndRepeatedHours) {
+  const TimeZone paris = *TimeZone::open("Europe/Paris");
+  // Spring: 02:00-03:00 never happens; 02:30 is read as standard time.
+  EXPECT_EQ(paris.localToUtcMs(ms(2026, 3, 29, 1, 59)), ms(2026, 3, 29, 0, 59));
+  EXPECT_EQ(paris.localToUtcMs(ms(2026, 3, 29, 2, 30)), ms(2026, 3, 29, 1, 30));
+  EXPECT_EQ(paris.localToUtcMs(ms(2026, 3, 29, 3, 0)), ms(2026, 3, 29, 1, 0));
+  // Autumn: 02:00-03:00 happens twice; 02:30 is the first, summer-time one.
+  EXPECT_EQ(paris.localToUtcMs(ms(2026, 10, 25, 1, 30)), ms(2026, 10, 24, 23, 30));
+  EXPECT_EQ(paris.localToUtcMs(ms(2026, 10, 25, 2, 30)), ms(2026, 10, 25, 0, 30));
+  EXPECT_EQ(paris.localToUtcMs(ms(2026, 10, 25, 3, 0)), ms(2026, 10, 25, 2, 0));
+}
+
+TEST(TimeZoneOffsets, HalfHourAndNegativeZones) {
+  const TimeZone kolkata = *TimeZone::open("Asia/Kolkata");
+  EXPECT_EQ(kolkata.offsetMsAtUtc(ms(2026, 7, 1)), 330 * kMinute);
+  EXPECT_EQ(kolkata.localToUtcMs(ms(2026, 1, 1, 5, 30)), ms(2026, 1, 1));
+
+  const TimeZone stJohns = *TimeZone::open("America/St_Johns");
+  EXPECT_EQ(stJohns.offsetMsAtUtc(ms(2026, 1, 15)), -210 * kMinute);
+  EXPECT_EQ(stJohns.offsetMsAtUtc(ms(2026, 7, 15)), -150 * kMinute);
+  // 20:30 local on 15 January is already the 16th in UTC.
+  EXPECT_EQ(stJohns.localToUtcMs(ms(2026, 1, 15, 20, 30)), ms(2026, 1, 16));
+}
+
+TEST(TimeZoneOffsets, CopiesOutliveTheOriginal) {
+  std::optional<TimeZone> copy;
+  {
+    Result<TimeZone> zone = TimeZone::open("Asia/Kolkata");
+    ASSERT_TRUE(zone.ok());
+    copy = *zone;
+  }
+  EXPECT_EQ(copy->offsetMsAtUtc(0), 330 * kMinute);
+  EXPECT_EQ(copy->name(), "Asia/Kolkata");
+  // Beyond ICU's range the result stays defined.
+  EXPECT_EQ(copy->localToUtcMs(INT64_MIN), INT64_MIN);
+}
+
+}  // namespace
+}  // namespace zelko::platform::sim

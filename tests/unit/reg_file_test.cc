@@ -1,0 +1,227 @@
+#include "device/reg_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace zelko::device {
+namespace {
+
+using platform::RegValue;
+using platform::Root;
+using Kind = RegOperation::Kind;
+
+const std::string kV5 = "Windows Registry Editor Version 5.00\r\n\r\n";
+
+std::vector<RegOperation> parseOk(std::string_view bytes) {
+  auto result = parseRegFile(bytes);
+  EXPECT_TRUE(result.ok()) << result.status().message();
+  return result.ok() ? *result : std::vector<RegOperation>{};
+}
+
+// The value one line under "[HKLM\K]" sets.
+RegValue valueOf(const std::string& line, const std::string& header = kV5) {
+  auto ops = parseOk(header + "[HKLM\\K]\r\n" + line + "\r\n");
+  if (ops.size() != 2 || ops[1].kind != Kind::kSetValue) {
+    ADD_FAILURE() << "no single value set by " << line;
+    return {};
+  }
+  return ops[1].value;
+}
+
+std::string utf16File(const std::string& text) { return "\xFF\xFE" + platform::utf8ToUtf16le(text); }
+
+TEST(RegFileHeader, AcceptsEitherHeaderAfterBlankLinesAndSetsStringBytesMeaning) {
+  // Old files hold string bytes as they are, new ones as UTF-16LE.
+  EXPECT_EQ(valueOf("\"s\"=hex(2):c3,a9,00", "\r\n  \r\nREGEDIT4\r\n").text, "\xC3\xA9");
+  EXPECT_EQ(valueOf("\"s\"=hex(2):e9,00,00,00").text, "\xC3\xA9");
+}
+
+TEST(RegFileEncoding, Utf8WithAndWithoutBomAndUtf16LeGiveTheSameOperations) {
+  const std::string text = kV5 + "[HKCU\\Été]\n\"😀 name\"=\"€\"\r@=dword:1\r\n";
+  for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16File(text)}) {
+    auto ops = parseOk(bytes);
+    ASSERT_EQ(ops.size(), 3u);
+    EXPECT_EQ(ops[0].key, "Été");
+    EXPECT_EQ(ops[1].name, "😀 name");
+    EXPECT_EQ(ops[1].value, RegValue::Text("€"));
+    // LF, CR and CRLF each end one line.
+    EXPECT_EQ(ops[1].line, 4);
+    EXPECT_EQ(ops[2].line, 5);
+  }
+}
+
+TEST(RegFileKeys, RootsPathsAndDeletion) {
+  auto ops = parseOk(kV5 + "[HKEY_LOCAL_MACHINE\\A\\B]\n[hkcu\\\\x\\\\y\\]\n[-HKLM\\A]\n"
+                           "[HKCU\\a]b]\n[HKEY_CURRENT_USER]\n; [HKLM\\not a key]\n");
+  ASSERT_EQ(ops.size(), 5u);
+  EXPECT_EQ(ops[0].root, Root::kLocalMachine);
+  EXPECT_EQ(ops[0].key, "A\\B");
+  EXPECT_EQ(ops[1].root, Root::kCurrentUser);
+  EXPECT_EQ(ops[1].key, "x\\y");
+  EXPECT_EQ(ops[2].kind, Kind::kDeleteKey);
+  EXPECT_EQ(ops[2].key, "A");
+  EXPECT_EQ(ops[3].key, "a]b");  // a key name may hold "]"
+  EXPECT_EQ(ops[4].key, "");
+  EXPECT_EQ(ops[4].kind, Kind::kCreateKey);
+}
+
+TEST(RegFileValues, EachKindOfData) {
+  EXPECT_EQ(valueOf(R"("p"="C:\\dir\"x\"\n;=")"), RegValue::Text("C:\\dir\"x\"\\n;="));
+  EXPECT_EQ(valueOf(R"("p"="")"), RegValue::Text(""));
+  EXPECT_EQ(valueOf("\"d\"=dword:1f"), RegValue::Dword(0x1f));
+  EXPECT_EQ(valueOf("\"d\"=DWORD:FFFFFFFF"), RegValue::Dword(0xffffffff));
+  EXPECT_EQ(valueOf("\"b\"=hex:01,AB,0"), RegValue::Binary({0x01, 0xab, 0x00}));
+  EXPECT_EQ(valueOf("\"b\"=hex(3):"), RegValue::Binary({}));
+  EXPECT_EQ(valueOf("\"d\"=hex(4):78,56,34,12"), RegValue::Dword(0x12345678));
+  // Only the terminating NUL goes; UTF-16 surrogate pairs are joined.
+  EXPECT_EQ(valueOf("\"s\"=hex(1):41,00,3d,d8,00,de,00,00"), RegValue::Text("A😀"));
+  EXPECT_EQ(valueOf("\"s\"=hex(1):00,00,00,00"), RegValue::Text(std::string(1, '\0')));
+}
+
+TEST(RegFileValues, NamesDefaultsDeletionsAndBlanksAroundEquals) {
+  auto ops = parseOk(kV5 + "[HKLM\\K]\n \"A=b;c\"\t=  \"v\"\n@ = \"d\"\n\"Gone\"=-\n@=-\n");
+  ASSERT_EQ(ops.size(), 5u);
+  EXPECT_EQ(ops[1].name, "A=b;c");
+  EXPECT_EQ(ops[1].key, "K");
+  EXPECT_EQ(ops[2].name, "");
+  EXPECT_EQ(ops[3].kind, Kind::kDeleteValue);
+  EXPECT_EQ(ops[3].name, "Gone");
+  EXPECT_EQ(ops[4].kind, Kind::kDeleteValue);
+  EXPECT_EQ(ops[4].name, "");
+}
+
+TEST(RegFileValues, HexListsContinueOverLines) {
+  auto ops = parseOk(kV5 + "[HKLM\\K]\n\"b\"=hex:01,02,\\\n    03,0\\\n4\n\n\"n\"=dword:2\n");
+  ASSERT_EQ(ops.size(), 3u);
+  EXPECT_EQ(ops[1].value, RegValue::Binary({1, 2, 3, 4}));
+  EXPECT_EQ(ops[1].line, 4);
+  EXPECT_EQ(ops[2].line, 8);
+}
+
+struct BadFile {
+  std::string bytes;
+  int line;
+  std::string fragment;
+};
+
+TEST(RegFileErrors, EachFaultNamesItsLineAndYieldsNothing) {
+  const std::string k = kV5 + "[HKLM\\K]\n";  // the next line is line 4
+  const std::vector<BadFile> cases = {
+      {"", 1, "empty"},
+      {"\n\n; comment\nREGEDIT4\n", 3, "expected the header"},
+      {"REGEDIT5\n", 1, "expected the header"},
+      {"\xFE\xFFxx", 1, "big-endian"},
+      {std::string("R\0E\0", 4), 1, "byte-order mark"},
+      {utf16File("REGEDIT4\r\n\r\n") + "x", 3, "middle of a UTF-16"},
+      {kV5 + "[HKEY_CLASSES_ROOT\\x]\n", 3, "unknown root \"HKEY_CLASSES_ROOT\""},
+      {kV5 + "[\\x]\n", 3, "missing root"},
+      {kV5 + "[HKLM\\x\n", 3, "missing ]"},
+      {kV5 + "[HKLM\\x] ;\n", 3, "after ]"},
+      {kV5 + "[-HKCU\\]\n", 3, "root itself"},
+      {kV5 + "\"a\"=\"x\"\n", 3, "before any [key]"},
+      {kV5 + "[-HKLM\\x]\n\"a\"=-\n", 4, "being deleted"},
+      {k + "junk\n", 4, "expected [key]"},
+      {k + "\"a\xFF\"=\"x\"\n", 4, "UTF-8"},
+      {k + "\"a=\"x\"\n", 4, "expected ="},
+      {k + "\"a\n", 4, "after the value name"},
+      {k + "\"a\"=\"x\n", 4, "after the text"},
+      {k + "\"a\"=\"x\" y\n", 4, "after the closing"},
+      {k + "\"a\"=\n", 4, "missing data"},
+      {k + "\"a\"=text\n", 4, "unknown data"},
+      {k + "\"a\"=dword:123456789\n", 4, "1 to 8"},
+      {k + "\"a\"=dword:1g\n", 4, "1 to 8"},
+      {k + "\"a\"=hex(7):00,00\n", 4, "hex(7) (multi-string)"},
+      {k + "\"a\"=hex(b):00\n", 4, "qword"},
+      {k + "\"a\"=hex(1f):00\n", 4, "unknown value type hex(1f)"},
+      {k + "\"a\"=hex(:00\n", 4, "malformed"},
+      {k + "\"a\"=hex 00\n", 4, "missing :"},
+      {k + "\"a\"=hex(4):01,02\n", 4, "exactly 4 bytes, got 2"},
+      {k + "\"a\"=hex(1):41\n", 4, "odd number"},
+      {"REGEDIT4\n[HKLM\\K]\n\"a\"=hex(1):ff,00\n", 3, "not valid UTF-8"},
+      {k + "\"a\"=hex:01,\\\n", 4, "past the end"},
+      {k + "\"a\"=hex:01,\\\n  02,\\\n  zz\n", 6, "expected a hex byte"},
+      {k + "\"a\"=hex:123\n", 4, "at most 2"},
+      {k + "\"a\"=hex:01 02\n", 4, "expected , between"},
+  };
+  for (const BadFile& c : cases) {
+    auto result = parseRegFile(c.bytes);
+    SCOPED_TRACE(c.bytes);
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.status().code(), platform::Status::Code::kInvalid);
+    const std::string& message = result.status().message();
+    EXPECT_EQ(message.rfind("line " + std::to_string(c.line) + ": ", 0), 0u) << message;
+    EXPECT_NE(message.find(c.fragment), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+  }
+}
+
+std::string decodeWritten(const std::string& bytes) {
+  EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+  return platform::utf16leToUtf8(bytes.substr(2));
+}
+
+TEST(RegFileWrite, LayoutMatchesTheDesktopEditor) {
+  const std::vector<RegKeyDump> keys = {
+      {Root::kCurrentUser, "\\Soft\\App\\", {{"", RegValue::Text("d")},
+                                              {"N", RegValue::Dword(0x1f)},
+                                              {"B", RegValue::Binary({0, 0xab})}}},
+      {Root::kLocalMachine, "", {}}};
+  EXPECT_EQ(decodeWritten(writeRegFile(keys)),
+            "Windows Registry Editor Version 5.00\r\n\r\n"
+            "[HKEY_CURRENT_USER\\Soft\\App]\r\n@=\"d\"\r\n\"N\"=dword:0000001f\r\n"
+            "\"B\"=hex:00,ab\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n");
+}
+
+std::string repeatedBytes(int count) {
+  std::string s = "5a";
+  for (int i = 1; i < count; ++i) s += ",5a";
+  return s;
+}
+
+TEST(RegFileWrite, WrapsLongHexListsAtEightyColumns) {
+  const std::string text = decodeWritten(writeRegFile(
+      {{Root::kLocalMachine, "K", {{"BinaryValue", RegValue::Binary(std::vector<uint8_t>(70, 0x5a))}}}}));
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 7u);
+  // As the desktop editor: 20 bytes after the name, then 25 per indented line.
+  EXPECT_EQ(lines[3], "\"BinaryValue\"=hex:" + repeatedBytes(20) + ",\\\r");
+  EXPECT_EQ(lines[4], "  " + repeatedBytes(25) + ",\\\r");
+  EXPECT_EQ(lines[5], "  " + repeatedBytes(25) + "\r");
+  EXPECT_EQ(lines[6], "\r");
+}
+
+TEST(RegFileRoundTrip, TrickyValuesReadBackIdentically) {
+  const std::vector<platform::NamedValue> values = {
+      {"quote\"and\\back\\", RegValue::Text("\"\\\\x\\\"")},
+      {"a=b;c", RegValue::Text("x=y ; z")},
+      {"@", RegValue::Text("not the default")},
+      {"", RegValue::Text("")},
+      {"Ünïcødé 😀", RegValue::Text("日本語 😀\t")},
+      {"lines", RegValue::Text("one\r\ntwo\nthree\r")},
+      {"nul", RegValue::Text(std::string("a\0b", 3))},
+      {"empty", RegValue::Binary({})},
+      {"dword", RegValue::Dword(0xffffffff)},
+      {std::string(90, 'n'), RegValue::Binary(std::vector<uint8_t>(300, 0xff))},
+  };
+  const std::vector<RegKeyDump> keys = {{Root::kCurrentUser, "A\\ä]b\\ sp ", values},
+                                        {Root::kLocalMachine, "", {}}};
+  auto ops = parseOk(writeRegFile(keys));
+  ASSERT_EQ(ops.size(), values.size() + 2);
+  EXPECT_EQ(ops[0].key, "A\\ä]b\\ sp ");
+  for (size_t i = 0; i < values.size(); ++i) {
+    EXPECT_EQ(ops[i + 1].kind, Kind::kSetValue);
+    EXPECT_EQ(ops[i + 1].name, values[i].name);
+    EXPECT_EQ(ops[i + 1].value, values[i].value) << values[i].name;
+  }
+  EXPECT_EQ(ops.back().root, Root::kLocalMachine);
+}
+
+}  // namespace
+}  // namespace zelko::device
