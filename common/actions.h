@@ -12,7 +12,7 @@
 namespace zelko::platform {
 class Shell;
 class Ui;
-}
+}  // namespace zelko::platform
 
 namespace zelko {
 
@@ -43,9 +43,9 @@ struct ActionParts {
 std::optional<ActionParts> splitAction(std::string_view action);
 
 struct ActionRun {
-  std::string expanded;          // the action string with its macros expanded
-  bool started = false;          // the shell started the program or opened the file
-  std::optional<int> exitCode;   // with wait, once the program ended
+  std::string expanded;         // the action string with its macros expanded
+  bool started = false;         // the shell started the program or opened the file
+  std::optional<int> exitCode;  // with wait, once the program ended
 };
 
 // Expands and splits the action string and asks the shell to run it, showing the wait

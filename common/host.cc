@@ -75,8 +75,7 @@ std::string readExtensibilityXml(platform::Registry& registry) {
   return readWholeText(registry, kHomeKey, kExtensibilityXml);
 }
 
-std::vector<std::string> readPluginPages(platform::Registry& registry,
-                                         std::string_view plugin) {
+std::vector<std::string> readPluginPages(platform::Registry& registry, std::string_view plugin) {
   std::string key(kHomeKey);
   key += '\\';
   key += plugin;

@@ -45,8 +45,8 @@ inline constexpr std::string_view kPage3 = "Page3";
 inline constexpr std::string_view kPage4 = "Page4";
 inline constexpr std::string_view kPage5 = "Page5";
 inline constexpr std::string_view kCondensedPage = "CondensedPage";
-inline constexpr std::array<std::string_view, 6> kPageNames = {
-    kPage1, kPage2, kPage3, kPage4, kPage5, kCondensedPage};
+inline constexpr std::array<std::string_view, 6> kPageNames = {kPage1, kPage2, kPage3,
+                                                               kPage4, kPage5, kCondensedPage};
 
 // The registry key of a page: kPluginKey, or kPluginKey, "\" and the page.
 std::string pageKey(std::string_view page);
@@ -74,7 +74,6 @@ HomeScreenState homeScreenState(platform::Registry& registry);
 std::string readExtensibilityXml(platform::Registry& registry);
 // The page names of a plugin, from the "Pages" value of its key under kHomeKey (read
 // whole, like ExtensibilityXML); empty when missing.
-std::vector<std::string> readPluginPages(platform::Registry& registry,
-                                         std::string_view plugin);
+std::vector<std::string> readPluginPages(platform::Registry& registry, std::string_view plugin);
 
 }  // namespace zelko::host

@@ -175,8 +175,7 @@ int IniDocument::getNumber(std::string_view section, std::string_view key, int f
   return entry ? parseLeadingInt(entry->value) : fallback;
 }
 
-void IniDocument::add(std::string_view section, std::string_view key,
-                      std::string_view value) {
+void IniDocument::add(std::string_view section, std::string_view key, std::string_view value) {
   if (!section.empty()) {
     // Whole names, and without regard to case: "Menu" is a section of its own next to
     // "ZelkoMenu", but "MENU" is the same one, and listing it twice would make save()
@@ -198,8 +197,7 @@ void IniDocument::add(std::string_view section, std::string_view key,
   entries_.push_back(std::move(entry));
 }
 
-void IniDocument::set(std::string_view section, std::string_view key,
-                      std::string_view value) {
+void IniDocument::set(std::string_view section, std::string_view key, std::string_view value) {
   size_t index = indexOf(section, key);
   last_found_ = index;
   if (index == kNone) {
@@ -246,7 +244,18 @@ std::string IniDocument::serialize() const {
     for (size_t i = findInSection(name, 0); i != kNone; i = findInSection(name, i + 1)) {
       const IniEntry& e = entries_[i];
       if (e.sectionless || e.value.empty()) continue;
-      std::string line = oneLine(e.key) + "=" + oneLine(e.value);
+      // A key holding "=" would come back split at it, with the rest of the key read as
+      // the start of the value: a menu label "Call x=\\evil.exe;" would turn into an
+      // action. Such entries cannot be written faithfully, so they are left out.
+      if (e.key.empty() || e.key.find('=') != std::string::npos) continue;
+      std::string key = oneLine(e.key);
+      // A key that starts like a section, a comment or with blanks would be read as one
+      // or lose its blanks; a leading "=" is skipped by the reader and keeps it intact.
+      if (key.front() == '[' || key.front() == ';' ||
+          kTrimSet.find(key.front()) != std::string_view::npos) {
+        key.insert(0, "=");
+      }
+      std::string line = key + "=" + oneLine(e.value);
       if (platform::utf16Length(line) > kIniLineUnits) continue;
       out += line;
       out += "\r\n";

@@ -51,8 +51,7 @@ class IniDocument {
   const IniEntry* find(std::string_view section, std::string_view key) const;
 
   // The value found by lookup(), or `fallback`.
-  std::string getText(std::string_view section, std::string_view key,
-                      std::string_view fallback);
+  std::string getText(std::string_view section, std::string_view key, std::string_view fallback);
   // The found value read as a decimal integer (leading blanks and a sign allowed, reading
   // stops at the first other character, 0 without digits, clamped to the int range), or
   // `fallback` when there is no such entry.
@@ -73,9 +72,10 @@ class IniDocument {
   // is replaced all at once, so a failed save leaves the old file.
   bool save(platform::Files& files, std::string_view path = {});
   // The text save() writes: each listed section with its non-empty values, CRLF lines.
-  // Line breaks inside names and values become blanks, and a line that a reader would
-  // take as two (longer than kIniLineUnits) is left out, so that reading the file back
-  // never yields an entry that was not in the document.
+  // Line breaks inside names and values become blanks; an entry whose key holds "=" or
+  // whose line a reader would take as two (longer than kIniLineUnits) is left out; a key
+  // that starts with "[", ";" or a blank is written behind a "=" that the reader skips.
+  // Reading the file back thus never yields an entry or section that was not there.
   std::string serialize() const;
 
   const std::deque<IniEntry>& entries() const { return entries_; }

@@ -1,5 +1,6 @@
 #include "common/settings.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "common/host.h"
@@ -56,8 +57,8 @@ Settings::~Settings() = default;
 void Settings::startUp(std::string_view programName, uint32_t buildNumber,
                        std::span<const std::string> args) {
   program_name_ = std::string(programName);
-  regWriteNumber(platform_.registry(), platform::Root::kCurrentUser, kBuildNumbersKey,
-                 programName, buildNumber);
+  regWriteNumber(platform_.registry(), platform::Root::kCurrentUser, kBuildNumbersKey, programName,
+                 buildNumber);
 
   install_folder_ = installFolderOf(platform_.shell().modulePath());
   own_ini_path_ = install_folder_ + program_name_ + ".ini";
@@ -66,6 +67,7 @@ void Settings::startUp(std::string_view programName, uint32_t buildNumber,
   readSpecialFolders();
 
   arguments_.clear();
+  raw_arguments_.assign(args.begin() + std::min<size_t>(1, args.size()), args.end());
   for (size_t i = 1; i < args.size(); ++i) {
     Argument parsed = parseArgument(args[i]);
     arguments_.add("", parsed.name, parsed.value);
@@ -146,6 +148,16 @@ int Settings::argumentNumber(std::string_view name, int fallback) const {
   return entry ? parseLeadingInt(entry->value) : fallback;
 }
 
+std::optional<std::string> Settings::argumentText(std::string_view name) const {
+  if (name.empty()) return std::nullopt;
+  for (const std::string& argument : raw_arguments_) {
+    size_t colon = argument.find(':');
+    if (!platform::equalsIgnoreCase(std::string_view(argument).substr(0, colon), name)) continue;
+    return colon == std::string::npos ? std::string() : argument.substr(colon + 1);
+  }
+  return std::nullopt;
+}
+
 const std::string& Settings::skinFolder(WidgetKind kind) const {
   return skin_folders_[static_cast<size_t>(kind)];
 }
@@ -155,8 +167,8 @@ std::string_view Settings::defaultFolder(WidgetKind kind) const {
 }
 
 std::string Settings::readPluginText(std::string_view name, size_t maxUnits) {
-  std::string text = regReadText(platform_.registry(), platform::Root::kLocalMachine,
-                                 host::kPluginKey, name);
+  std::string text =
+      regReadText(platform_.registry(), platform::Root::kLocalMachine, host::kPluginKey, name);
   if (platform::utf16Length(text) > maxUnits) text.clear();
   return text;
 }

@@ -86,8 +86,8 @@ class Settings {
                const char* const* argv);
   // startUp without arguments, keeping the command line whole for programs that read it
   // themselves (the engine and its controller).
-  void startUpFromCommandLine(std::string_view programName, uint32_t buildNumber,
-                              int showState, std::string_view commandLine);
+  void startUpFromCommandLine(std::string_view programName, uint32_t buildNumber, int showState,
+                              std::string_view commandLine);
 
   // Loads the suite and skin INI documents (a missing file leaves one empty) and the
   // skin folders. -zelkotoday does this at start-up; the engine always does.
@@ -113,6 +113,10 @@ class Settings {
   // The value read as a decimal number (see IniDocument::getNumber), or `fallback`
   // when the argument was not given.
   int argumentNumber(std::string_view name, int fallback) const;
+  // The whole text after the argument's first colon, further colons included; nullopt
+  // when not given. argument() ends the value at a second colon, which cuts a message
+  // text such as -text:"See you at 10:30" short; free texts are read with this instead.
+  std::optional<std::string> argumentText(std::string_view name) const;
   const IniDocument& arguments() const { return arguments_; }
 
   const std::string& programName() const { return program_name_; }
@@ -151,6 +155,7 @@ class Settings {
   std::string skin_ini_path_;
   SpecialFolders special_folders_;
   IniDocument arguments_;
+  std::vector<std::string> raw_arguments_;  // as given, for argumentText()
   bool home_screen_mode_ = false;
   IniDocument suite_ini_;
   IniDocument skin_ini_;

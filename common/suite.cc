@@ -7,15 +7,14 @@ namespace zelko {
 Suite::Suite(platform::Platform& platform)
     : platform_(platform),
       settings_(platform),
-      values_(platform.registry(), platform.files(), settings_) {}
+      values_(platform.registry(), platform.files(), settings_),
+      outlook_(platform) {}
 
-std::string Suite::regReadText(platform::Root root, std::string_view key,
-                               std::string_view name) {
+std::string Suite::regReadText(platform::Root root, std::string_view key, std::string_view name) {
   return zelko::regReadText(platform_.registry(), root, key, name);
 }
 
-uint32_t Suite::regReadNumber(platform::Root root, std::string_view key,
-                              std::string_view name) {
+uint32_t Suite::regReadNumber(platform::Root root, std::string_view key, std::string_view name) {
   return zelko::regReadNumber(platform_.registry(), root, key, name);
 }
 
@@ -29,11 +28,9 @@ bool Suite::regWriteNumber(platform::Root root, std::string_view key, std::strin
   return zelko::regWriteNumber(platform_.registry(), root, key, name, number);
 }
 
-std::optional<platform::DateTime> Suite::regReadTime(platform::Root root,
-                                                     std::string_view key,
+std::optional<platform::DateTime> Suite::regReadTime(platform::Root root, std::string_view key,
                                                      std::string_view name, bool toLocal) {
-  return zelko::regReadTime(platform_.registry(), platform_.clock(), root, key, name,
-                            toLocal);
+  return zelko::regReadTime(platform_.registry(), platform_.clock(), root, key, name, toLocal);
 }
 
 std::string Suite::expandMacros(std::string_view text) const {
@@ -41,8 +38,8 @@ std::string Suite::expandMacros(std::string_view text) const {
 }
 
 ActionRun Suite::runAction(std::string_view action, bool wait) {
-  return zelko::runAction(platform_.shell(), platform_.ui(), settings_.specialFolders(),
-                          action, wait);
+  return zelko::runAction(platform_.shell(), platform_.ui(), settings_.specialFolders(), action,
+                          wait);
 }
 
 ActionRun Suite::runInstalledAction(std::string_view action, bool wait) {

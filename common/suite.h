@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/actions.h"
+#include "common/outlook_store.h"
 #include "common/settings.h"
 #include "common/value_store.h"
 
@@ -26,6 +27,8 @@ class Suite {
   Settings& settings() { return settings_; }
   const Settings& settings() const { return settings_; }
   ValueStore& values() { return values_; }
+  // The program's one connection to the contacts and calendar store.
+  OutlookSession& outlook() { return outlook_; }
 
   // The registry helpers on this program's registry.
   std::string regReadText(platform::Root root, std::string_view key, std::string_view name);
@@ -49,6 +52,7 @@ class Suite {
   platform::Platform& platform_;
   Settings settings_;
   ValueStore values_;
+  OutlookSession outlook_;
 };
 
 }  // namespace zelko

@@ -36,10 +36,9 @@ bool regWriteNumber(platform::Registry& registry, Root root, std::string_view ke
   return registry.setValue(root, key, name, RegValue::Dword(number)).ok();
 }
 
-std::optional<platform::DateTime> regReadTime(platform::Registry& registry,
-                                              platform::Clock& clock, Root root,
-                                              std::string_view key, std::string_view name,
-                                              bool toLocal) {
+std::optional<platform::DateTime> regReadTime(platform::Registry& registry, platform::Clock& clock,
+                                              Root root, std::string_view key,
+                                              std::string_view name, bool toLocal) {
   auto value = registry.getValue(root, key, name);
   if (!value.ok() || value->type != platform::ValueType::kBinary) return std::nullopt;
   if (value->bytes.size() != sizeof(platform::FileTime)) return std::nullopt;
@@ -75,8 +74,7 @@ ValueStore::ValueStore(platform::Registry& registry, platform::Files& files,
                        const Settings& settings)
     : registry_(registry), files_(files), settings_(settings) {}
 
-bool ValueStore::writeText(std::string_view page, std::string_view name,
-                           std::string_view text) {
+bool ValueStore::writeText(std::string_view page, std::string_view name, std::string_view text) {
   RegValue value = RegValue::Text(std::string(text));
   bool ok = registry_.setValue(Root::kLocalMachine, host::pageKey(page), name, value).ok();
   writeRedirect(page, name, value);

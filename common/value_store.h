@@ -28,11 +28,11 @@ inline constexpr size_t kMaxRegTextUnits = 254;
 // The text value; empty when the key or value is missing, the value is not a text, or
 // the text is longer than kMaxRegTextUnits (the phone's getter fails on it rather than
 // cutting it).
-std::string regReadText(platform::Registry& registry, platform::Root root,
-                        std::string_view key, std::string_view name);
+std::string regReadText(platform::Registry& registry, platform::Root root, std::string_view key,
+                        std::string_view name);
 // The DWORD value; 0 when missing or of another type.
-uint32_t regReadNumber(platform::Registry& registry, platform::Root root,
-                       std::string_view key, std::string_view name);
+uint32_t regReadNumber(platform::Registry& registry, platform::Root root, std::string_view key,
+                       std::string_view name);
 // Create the key when missing and set the value through the notifying setter, so that
 // the home screen and every other watcher learn of the change. True on success.
 bool regWriteText(platform::Registry& registry, platform::Root root, std::string_view key,
@@ -42,10 +42,9 @@ bool regWriteNumber(platform::Registry& registry, platform::Root root, std::stri
 // An 8-byte binary value holding a file time, as a calendar time; converted from UTC to
 // the device's local time when `toLocal`. nullopt when missing, not 8 bytes of binary,
 // or beyond the calendar.
-std::optional<platform::DateTime> regReadTime(platform::Registry& registry,
-                                              platform::Clock& clock, platform::Root root,
-                                              std::string_view key, std::string_view name,
-                                              bool toLocal);
+std::optional<platform::DateTime> regReadTime(platform::Registry& registry, platform::Clock& clock,
+                                              platform::Root root, std::string_view key,
+                                              std::string_view name, bool toLocal);
 
 // ---- Redirect table ---------------------------------------------------------------
 
@@ -97,8 +96,7 @@ class ValueStore {
                            std::optional<std::string_view> fallbackFolder = std::nullopt);
 
  private:
-  void writeRedirect(std::string_view page, std::string_view name,
-                     const platform::RegValue& value);
+  void writeRedirect(std::string_view page, std::string_view name, const platform::RegValue& value);
 
   platform::Registry& registry_;
   platform::Files& files_;

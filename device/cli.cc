@@ -71,6 +71,17 @@ void check(const platform::Status& status) {
   if (!status.ok()) throw Failure(status.message());
 }
 
+std::string escapeText(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out.push_back(c);
+  }
+  return out;
+}
+
 uint64_t parseNumber(const std::string& text, const std::string& what) {
   std::string_view s = text;
   int base = 10;

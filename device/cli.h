@@ -70,9 +70,12 @@ extern const Command kRegCommands[];      // reg notifications
 extern const Command kRunCommands[];      // exec action post
 extern const Command kClockCommands[];    // clock
 extern const Command kInspectCommands[];  // journal windows
+extern const Command kItemsCommands[];    // contacts calendar
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);
+// A text as one tab-separated field: tabs and line breaks written as \t, \n, \r.
+std::string escapeText(const std::string& text);
 // Parses a decimal or 0x-hexadecimal unsigned number; UsageError naming `what`.
 uint64_t parseNumber(const std::string& text, const std::string& what);
 

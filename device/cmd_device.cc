@@ -14,6 +14,7 @@
 
 #include "device/cli.h"
 #include "device/phone_defaults.h"
+#include "device/skin_install.h"
 #include "platform/sim/device_clock.h"
 #include "platform/sim/process_info.h"
 
@@ -37,7 +38,9 @@ const char kInstallUsage[] =
     "usage: zelko-device install\n"
     "\n"
     "Copies the built programs of the suite (from the folder of zelko-device) into\n"
-    "\\Program Files\\ZelkoToday as NAME.exe, and refreshes the device's launcher.\n";
+    "\\Program Files\\ZelkoToday as NAME.exe, the default skin into its skins\\default\n"
+    "folder and, when the device has none yet, the default ZelkoToday.ini; refreshes the\n"
+    "device's launcher.\n";
 
 const char kUpUsage[] =
     "usage: zelko-device up\n"
@@ -64,6 +67,8 @@ fs::path ownFolder() {
 
 void copyExecutable(const fs::path& from, const fs::path& to) {
   std::error_code ec;
+  // The old file may be a hard link to `from` itself (see Device::create).
+  fs::remove(to, ec);
   fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
   if (ec) throw Failure("cannot copy " + from.string() + ": " + ec.message());
 }
@@ -101,7 +106,10 @@ int install(Context& ctx, Args& args) {
                               std::string("\\Program Files\\ZelkoToday\\") + name + ".exe"));
     ++copied;
   }
-  std::printf("installed %d program%s into \\Program Files\\ZelkoToday\n", copied, copied == 1 ? "" : "s");
+  auto skins = installSkins(from.parent_path(), device.platform().files());
+  if (!skins.ok()) throw Failure(skins.status().message());
+  std::printf("installed %d program%s and the default skin into \\Program Files\\ZelkoToday\n", copied,
+              copied == 1 ? "" : "s");
   return 0;
 }
 

@@ -64,17 +64,6 @@ std::vector<uint8_t> parseHex(const std::string& text) {
   return out;
 }
 
-std::string escapeText(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\t') out += "\\t";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out.push_back(c);
-  }
-  return out;
-}
-
 const char* typeName(ValueType t) {
   switch (t) {
     case ValueType::kDword: return "REG_DWORD";

@@ -19,8 +19,8 @@ const char kUsage[] =
     "\n"
     "commands:\n";
 
-const Command* const kGroups[] = {kDeviceCommands, kRegCommands, kRunCommands, kClockCommands,
-                                  kInspectCommands};
+const Command* const kGroups[] = {kDeviceCommands, kRegCommands,     kRunCommands,
+                                  kClockCommands,  kInspectCommands, kItemsCommands};
 
 const Command* findCommand(const std::string& name) {
   for (const Command* group : kGroups) {
@@ -52,7 +52,11 @@ int main(int argc, char** argv) {
   std::filesystem::path dir = defaultDevice();
   size_t i = 0;
   while (i < args.size() && args[i].size() > 1 && args[i][0] == '-') {
-    if ((args[i] == "-d" || args[i] == "--device") && i + 1 < args.size()) {
+    if (args[i] == "-d" || args[i] == "--device") {
+      if (i + 1 == args.size()) {
+        std::fprintf(stderr, "zelko-device: %s needs the device's folder\n", args[i].c_str());
+        return 2;
+      }
       dir = args[i + 1];
       i += 2;
     } else if (args[i] == "--help" || args[i] == "-h") {

@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(zelko::platform::utf16Length(parts->arguments) <= zelko::kMaxActionPartUnits);
     char separator = action.find('|') != std::string_view::npos ? '|' : ';';
     check(parts->program.find(separator) == std::string::npos);
-    check(parts->arguments.find_first_of(std::string{separator, '\r', '\n'}) ==
-          std::string::npos);
+    check(parts->arguments.find_first_of(std::string{separator, '\r', '\n'}) == std::string::npos);
   }
   return 0;
 }

@@ -82,8 +82,9 @@ class Windows {
   // Handles messages, timers and notification callbacks of this process until postQuit;
   // returns the quit code.
   virtual int runMessageLoop() = 0;
-  // Handles what arrives during at most `maxWait` (0: only what is queued now). Returns
-  // false once postQuit was called (the quit code is then quitCode()).
+  // Waits at most `maxWait` for a message (0: does not wait), then handles every message
+  // that is queued, with due timers and callbacks. Returns false once postQuit was called
+  // (the quit code is then quitCode()).
   virtual bool pumpMessages(std::chrono::milliseconds maxWait) = 0;
   virtual void postQuit(int code) = 0;
   virtual int quitCode() = 0;

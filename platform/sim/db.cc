@@ -24,7 +24,10 @@ Statement& Statement::bind(int index, int64_t value) {
 }
 
 Statement& Statement::bind(int index, std::string_view text) {
-  sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  // An empty view may carry no pointer at all; SQLite would store that as NULL, which
+  // is not the empty text the caller meant (the unnamed value, an untitled window).
+  sqlite3_bind_text(stmt_, index, text.data() ? text.data() : "", static_cast<int>(text.size()),
+                    SQLITE_TRANSIENT);
   return *this;
 }
 
@@ -97,6 +100,7 @@ Database::~Database() {
 }
 
 Status Database::exec(std::string_view sql) {
+  auto guard = lock();
   std::string text(sql);
   char* err = nullptr;
   int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &err);
@@ -127,6 +131,7 @@ Statement& Database::prepare(std::string_view sql) {
 }
 
 Status Database::write(const std::function<Status()>& body) {
+  auto guard = lock();
   // BEGIN IMMEDIATE waits through the busy timeout; in the rare case it still reports busy
   // (a checkpoint racing a writer) try again rather than hand the error to a program.
   int attempts = 0;

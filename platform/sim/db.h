@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -58,7 +59,12 @@ class Database {
   // A cached prepared statement, reset and ready for binding. Valid until the Database ends.
   Statement& prepare(std::string_view sql);
   // Runs `body` inside BEGIN IMMEDIATE ... COMMIT; rolls back when `body` returns an error.
+  // Holds lock() throughout.
   Status write(const std::function<Status()>& body);
+  // The connection and its cached statements serve one thread at a time, and a statement
+  // is in use from its prepare() to its reset(): a read outside write() holds this lock
+  // across that whole use. The lock may be taken again by the thread that holds it.
+  std::unique_lock<std::recursive_mutex> lock() { return std::unique_lock(mutex_); }
   int64_t lastInsertId();
   int changes();
   sqlite3* handle() { return db_; }
@@ -66,6 +72,7 @@ class Database {
  private:
   explicit Database(sqlite3* db) : db_(db) {}
   sqlite3* db_;
+  std::recursive_mutex mutex_;
   std::unordered_map<std::string, std::pair<sqlite3_stmt*, std::unique_ptr<Statement>>> cache_;
 };
 

@@ -9,6 +9,7 @@
 #include "platform/sim/device_settings.h"
 #include "platform/sim/heartbeat.h"
 #include "platform/sim/icu_locale.h"
+#include "platform/sim/items_store.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_journal.h"
 #include "platform/sim/sim_notifications.h"
@@ -86,7 +87,7 @@ class SimDevice final : public Device, public Platform {
         ui_(journal_),
         power_(makeStubPower(journal_)),
         radios_(makeStubRadios(journal_)),
-        items_(makeStubItems(journal_)),
+        items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
         messaging_(makeStubMessaging(journal_)),
         http_(makeStubHttp(journal_)) {}
 
@@ -171,12 +172,20 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   if (ec) return Status::IoError("cannot create " + dir.string() + ": " + ec.message());
   fs::path launcher = ownFolder() / "zelko-launch";
   if (fs::exists(launcher, ec)) {
-    fs::copy_file(launcher, dir / "bin" / "zelko-launch", fs::copy_options::overwrite_existing, ec);
+    // A hard link when the build is on the same file system: the launcher is large, and
+    // tests make many devices.
+    fs::remove(dir / "bin" / "zelko-launch", ec);
+    fs::create_hard_link(launcher, dir / "bin" / "zelko-launch", ec);
+    if (ec) fs::copy_file(launcher, dir / "bin" / "zelko-launch", fs::copy_options::overwrite_existing, ec);
   }
 
   auto journal = Database::open(dir / "journal.db", true);
   if (!journal.ok()) return journal.status();
   Status s = SimJournal::createSchema(**journal);
+  if (!s.ok()) return s;
+  auto pim = Database::open(dir / "pim.db", true);
+  if (!pim.ok()) return pim.status();
+  s = SimItems::createSchema(**pim);
   if (!s.ok()) return s;
   auto reg = Database::open(dir / "registry.db.new", true);
   if (!reg.ok()) return reg.status();

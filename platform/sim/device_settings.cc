@@ -5,6 +5,7 @@
 namespace zelko::platform::sim {
 
 std::optional<std::string> DeviceSettings::get(std::string_view name) {
+  auto guard = db_.lock();
   Statement& q = db_.prepare("SELECT value FROM settings WHERE name = ?");
   q.bind(1, name);
   std::optional<std::string> out;

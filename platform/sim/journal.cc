@@ -1,5 +1,8 @@
 #include "platform/sim/journal.h"
 
+#include <unicode/utf8.h>
+
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/sim/sim_journal.h"
@@ -8,7 +11,24 @@ namespace zelko::platform::sim {
 
 std::string jsonQuote(std::string_view text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const int32_t length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    unsigned char c = bytes[i];
+    if (c >= 0x80) {
+      // A JSON reader refuses bytes that are no UTF-8: such a byte becomes U+FFFD rather
+      // than spoil the whole line.
+      int32_t start = i;
+      UChar32 cp;
+      U8_NEXT(bytes, i, length, cp);
+      if (cp < 0) {
+        out += "\\ufffd";
+      } else {
+        out.append(text.substr(start, i - start));
+      }
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -94,6 +114,7 @@ void SimJournal::amend(int64_t seq, const std::vector<JsonField>& fields) {
 
 std::vector<JournalEntry> SimJournal::read(int64_t afterSeq) {
   std::vector<JournalEntry> out;
+  auto guard = db_->lock();
   Statement& q = db_->prepare("SELECT seq, time, event, fields FROM events WHERE seq > ? ORDER BY seq");
   q.bind(1, afterSeq);
   while (q.step()) {

@@ -6,6 +6,7 @@
 // FD receives the program's pid (0 when it could not start). With --detach the launcher
 // leaves its starter at once, so a starter that does not wait leaves no zombie behind and
 // the exit is still recorded. The launcher exits with the program's exit code.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   int fd = std::atoi(argv[2]);
+  // The pid pipe is for the shell alone, not for the program started below.
+  fcntl(fd, F_SETFD, FD_CLOEXEC);
   std::string host = argv[3], devicePath = argv[4], asked = argv[5], params = argv[6];
   if (std::strcmp(argv[1], "--detach") == 0) {
     pid_t child = fork();

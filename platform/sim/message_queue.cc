@@ -67,6 +67,11 @@ MessageQueue::MessageQueue(int fd, std::string address) : fd_(fd), address_(std:
 }
 
 MessageQueue::~MessageQueue() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  mainBusy_.notify_all();
   if (stopPipe_[1] >= 0) {
     char c = 0;
     (void)!write(stopPipe_[1], &c, 1);
@@ -77,17 +82,33 @@ MessageQueue::~MessageQueue() {
   if (stopPipe_[1] >= 0) close(stopPipe_[1]);
 }
 
+bool MessageQueue::receive(Packet& p) {
+  for (;;) {
+    ssize_t got = recv(fd_, &p, sizeof p, MSG_DONTWAIT);
+    if (got == static_cast<ssize_t>(sizeof p)) {
+      p.replyTo[sizeof(p.replyTo) - 1] = '\0';
+      return true;
+    }
+    if (got < 0 && errno != EINTR) return false;  // EAGAIN: nothing there
+    // a stray or short datagram: skip it
+  }
+}
+
 void MessageQueue::readLoop() {
   pollfd fds[2] = {{fd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
   for (;;) {
+    {
+      std::unique_lock lock(mutex_);
+      mainBusy_.wait(lock, [this] { return !mainWaiting_ || stopping_; });
+      if (stopping_) return;
+    }
     int n = poll(fds, stopPipe_[0] >= 0 ? 2 : 1, -1);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 || (fds[1].revents & POLLIN)) return;
+    std::lock_guard lock(mutex_);
+    if (mainWaiting_) continue;  // the main thread is reading: leave it the packet
     Packet p;
-    ssize_t got = recv(fd_, &p, sizeof p, MSG_DONTWAIT);
-    if (got != static_cast<ssize_t>(sizeof p)) continue;  // a stray or short datagram
-    p.replyTo[sizeof(p.replyTo) - 1] = '\0';
-    push(p);
+    while (receive(p)) packets_.push_back(p);
   }
 }
 
@@ -107,24 +128,40 @@ Status MessageQueue::sendTo(const std::string& address, const Packet& packet) {
 }
 
 std::optional<Packet> MessageQueue::pop(std::chrono::milliseconds wait) {
+  using Clock = std::chrono::steady_clock;
+  auto deadline = Clock::now() + wait;
   std::unique_lock lock(mutex_);
-  auto has = [this] { return !packets_.empty(); };
-  if (wait.count() < 0) {
-    ready_.wait(lock, has);
-  } else if (!ready_.wait_for(lock, wait, has)) {
-    return std::nullopt;
+  for (;;) {
+    Packet p;
+    if (!packets_.empty()) {
+      p = packets_.front();
+      packets_.pop_front();
+      return p;
+    }
+    if (receive(p)) return p;
+    int timeout = -1;
+    if (wait.count() >= 0) {
+      // Rounded up: a wait cut short by a fraction of a millisecond wakes a timer too early.
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) return std::nullopt;
+      timeout = static_cast<int>(std::min<int64_t>(left.count(), 1 << 30));
+    }
+    mainWaiting_ = true;
+    lock.unlock();
+    pollfd fd{fd_, POLLIN, 0};
+    poll(&fd, 1, timeout);
+    lock.lock();
+    mainWaiting_ = false;
+    mainBusy_.notify_one();
   }
-  Packet p = packets_.front();
-  packets_.pop_front();
-  return p;
 }
 
 void MessageQueue::push(const Packet& packet) {
-  {
-    std::lock_guard lock(mutex_);
-    packets_.push_back(packet);
-  }
-  ready_.notify_one();
+  std::lock_guard lock(mutex_);
+  // Whatever already arrived on the socket came first.
+  Packet p;
+  while (receive(p)) packets_.push_back(p);
+  packets_.push_back(packet);
 }
 
 }  // namespace zelko::platform::sim

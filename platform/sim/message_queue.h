@@ -1,7 +1,9 @@
 // The message queue of one process: a Unix datagram socket in the abstract namespace
-// (gone with the process, so no stale files), drained by a reader thread into memory so
-// that senders never wait for a busy program, and handed to the main thread in arrival
-// order.
+// (gone with the process, so no stale files). While the main thread waits in pop() it
+// reads the socket itself, so a message costs no thread switch; while it is busy, a reader
+// thread drains the socket into memory, so that senders never wait for a busy program
+// (the kernel keeps only a few datagrams per socket). Both read under one lock, and the
+// main thread looks at what the reader kept first, so packets keep their arrival order.
 #pragma once
 
 #include <chrono>
@@ -45,20 +47,24 @@ class MessageQueue {
   // Sends a packet to any queue. NotFound when no process listens there (it ended).
   static Status sendTo(const std::string& address, const Packet& packet);
 
-  // The next packet, waiting at most `wait` (negative: without limit).
+  // The next packet, waiting at most `wait` (negative: without limit). Main thread only.
   std::optional<Packet> pop(std::chrono::milliseconds wait);
-  // Puts a packet at the end of this process's own queue without the socket.
+  // Queues a packet from this process to itself, behind those already taken in.
   void push(const Packet& packet);
 
  private:
   MessageQueue(int fd, std::string address);
   void readLoop();
+  // One datagram without waiting; false when none is there. Called with mutex_ held.
+  bool receive(Packet& packet);
 
   int fd_;
   int stopPipe_[2] = {-1, -1};
   std::string address_;
   std::mutex mutex_;
-  std::condition_variable ready_;
+  std::condition_variable mainBusy_;  // the reader waits here while the main thread reads
+  bool mainWaiting_ = false;
+  bool stopping_ = false;
   std::deque<Packet> packets_;
   std::thread reader_;
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -19,6 +20,9 @@ namespace {
 // Components of a device path; "\" and "/" both separate, "." is dropped and ".." never
 // climbs above the root of the file system.
 std::vector<std::string> components(std::string_view path) {
+  // The phone's calls read a path up to its NUL. Past it, a ".." would not be seen here
+  // but would still reach the host's calls, which stop at the NUL too.
+  path = path.substr(0, path.find('\0'));
   std::vector<std::string> out;
   size_t i = 0;
   while (i <= path.size()) {
@@ -115,9 +119,12 @@ Result<std::string> SimFiles::readText(std::string_view path) {
 
 Status SimFiles::writeFile(std::string_view path, std::string_view bytes) {
   fs::path host = hostPath(path);
+  // A name of this writer's own: two threads writing the same file must not share one
+  // temporary, or one renames the other's half-written bytes into place.
+  static std::atomic<uint64_t> serial{0};
   fs::path tmp = host;
-  tmp += ".tmp" + std::to_string(getpid());
-  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  tmp += ".tmp" + std::to_string(getpid()) + "." + std::to_string(++serial);
+  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return errnoStatus(std::string(path));
   size_t done = 0;
   while (done < bytes.size()) {

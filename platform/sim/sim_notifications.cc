@@ -84,6 +84,7 @@ Status SimNotifications::stopLaunch(std::string_view name) {
 
 std::vector<LaunchRegistration> SimNotifications::launches() {
   std::vector<LaunchRegistration> out;
+  auto guard = db_.lock();
   Statement& q = db_.prepare(
       "SELECT name, root, key, value, program, params FROM launches ORDER BY namefold");
   while (q.step()) {

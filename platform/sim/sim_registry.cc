@@ -80,6 +80,7 @@ Status SimRegistry::createSchema(Database& db) {
 bool SimRegistry::keyExists(Root root, std::string_view key) {
   std::string fold = foldCase(normalizeKey(key));
   if (fold.empty()) return true;
+  auto guard = db_.lock();
   Statement& q = db_.prepare("SELECT 1 FROM keys WHERE root = ? AND fold = ?");
   q.bind(1, rootId(root)).bind(2, fold);
   bool found = q.step();
@@ -113,6 +114,7 @@ Status SimRegistry::createKey(Root root, std::string_view key) {
 }
 
 Result<RegValue> SimRegistry::getValue(Root root, std::string_view key, std::string_view name) {
+  auto guard = db_.lock();
   Statement& q = db_.prepare(
       "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
   q.bind(1, rootId(root)).bind(2, foldCase(normalizeKey(key))).bind(3, foldCase(name));
@@ -230,6 +232,7 @@ std::vector<std::string> SimRegistry::subKeys(Root root, std::string_view key) {
   auto [lo, hi] = descendantRange(fold);
   size_t skip = fold.empty() ? 0 : fold.size() + 1;
   std::vector<std::pair<std::string, std::string>> found;  // fold, name
+  auto guard = db_.lock();
   Statement& q = db_.prepare("SELECT fold, path FROM keys WHERE root = ? AND fold > ? AND fold < ?"
                              " ORDER BY fold");
   q.bind(1, rootId(root)).bind(2, lo).bind(3, hi);
@@ -248,6 +251,7 @@ std::vector<std::string> SimRegistry::subKeys(Root root, std::string_view key) {
 
 std::vector<NamedValue> SimRegistry::values(Root root, std::string_view key) {
   std::vector<NamedValue> out;
+  auto guard = db_.lock();
   Statement& q = db_.prepare(
       "SELECT name, type, data FROM vals WHERE root = ? AND keyfold = ? ORDER BY namefold");
   q.bind(1, rootId(root)).bind(2, foldCase(normalizeKey(key)));

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -25,14 +26,24 @@ class FileMutex final : public NamedMutex {
 };
 
 // Mutex names may hold any character: the file is named by the hex of the folded name.
+// A name too long for a file name keeps the start of its hex and a hash of all of it, so
+// that two long names with the same beginning stay two mutexes.
 std::string fileNameFor(std::string_view name) {
-  std::string out = "mutex-";
-  char buf[3];
-  for (unsigned char c : foldCase(name)) {
+  constexpr size_t kMaxHex = 200;
+  const std::string fold = foldCase(name);
+  std::string hex;
+  char buf[17];
+  for (unsigned char c : fold) {
     std::snprintf(buf, sizeof buf, "%02x", c);
-    out += buf;
+    hex += buf;
   }
-  return out.substr(0, 200) + ".lock";
+  if (hex.size() > kMaxHex) {
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a: the same in every process
+    for (unsigned char c : fold) hash = (hash ^ c) * 1099511628211ull;
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(hash));
+    hex = hex.substr(0, kMaxHex - 17) + "-" + buf;
+  }
+  return "mutex-" + hex + ".lock";
 }
 
 }  // namespace

@@ -14,6 +14,16 @@ using std::chrono::steady_clock;
 // How often a sender that waits for an answer checks that the receiver still lives.
 constexpr milliseconds kLivenessPoll{100};
 
+Packet packetOf(Packet::Kind kind, const Message& m) {
+  Packet p;
+  p.kind = kind;
+  p.window = m.window;
+  p.message = m.message;
+  p.wParam = m.wParam;
+  p.lParam = m.lParam;
+  return p;
+}
+
 }  // namespace
 
 Status SimWindows::createSchema(Database& db) {
@@ -74,6 +84,8 @@ Result<WindowHandle> SimWindows::createWindow(std::string_view className, std::s
 
 Status SimWindows::destroyWindow(WindowHandle window) {
   if (!local_.count(window)) return Status::Invalid("not a window of this program");
+  // A procedure that destroys its window again from kWmDestroy would recurse without end.
+  if (!dying_.insert(window).second) return Status::Invalid("the window is being destroyed");
   // Children go with their parent.
   for (const Row& child : rows("parent = ?", static_cast<int64_t>(window), "")) {
     if (local_.count(child.info.handle)) destroyWindow(child.info.handle);
@@ -83,6 +95,7 @@ Status SimWindows::destroyWindow(WindowHandle window) {
   });
   callProc(window, kWmDestroy, 0, 0);
   local_.erase(window);
+  dying_.erase(window);
   for (auto it = timers_.begin(); it != timers_.end();) {
     it = it->first.first == window ? timers_.erase(it) : std::next(it);
   }
@@ -94,6 +107,7 @@ std::vector<SimWindows::Row> SimWindows::rows(std::string_view where, int64_t a,
   std::string sql =
       "SELECT hwnd, parent, class, title, pid, start, address FROM windows WHERE " +
       std::string(where) + " ORDER BY hwnd";
+  auto guard = db_.lock();
   Statement& q = db_.prepare(sql);
   if (where.find('?') != std::string_view::npos) q.bind(1, a);
   if (where.find("?2") != std::string_view::npos) q.bind(2, b);
@@ -144,15 +158,21 @@ std::vector<WindowInfo> SimWindows::listWindows() {
 }
 
 Status SimWindows::postMessage(const Message& m) {
-  Packet p;
-  p.kind = Packet::kPost;
-  p.window = m.window;
-  p.message = m.message;
-  p.wParam = m.wParam;
-  p.lParam = m.lParam;
-  auto row = liveRow(m.window);
-  if (!row) return Status::NotFound("no window " + std::to_string(m.window));
-  return MessageQueue::sendTo(row->address, p);
+  Packet p = packetOf(Packet::kPost, m);
+  // No liveness check here: the queue address names the process by pid and start time,
+  // so a message to a window of a process that ended finds no one and fails.
+  std::optional<std::string> address;
+  {
+    auto guard = db_.lock();  // posting from a worker thread is the usual way to reach the UI
+    Statement& q = db_.prepare("SELECT address FROM windows WHERE hwnd = ?");
+    q.bind(1, static_cast<int64_t>(m.window));
+    if (q.step()) address = q.columnText(0);
+    q.reset();
+  }
+  if (!address) return Status::NotFound("no window " + std::to_string(m.window));
+  Status s = MessageQueue::sendTo(*address, p);
+  if (s.code() == Status::Code::kNotFound) return Status::NotFound("no window " + std::to_string(m.window));
+  return s;
 }
 
 Result<int64_t> SimWindows::sendMessage(const Message& m) {
@@ -161,12 +181,7 @@ Result<int64_t> SimWindows::sendMessage(const Message& m) {
   if (!row) return Status::NotFound("no window " + std::to_string(m.window));
   MessageQueue* queue = runtime_.queue();
   if (!queue) return Status::IoError("this program has no message queue");
-  Packet p;
-  p.kind = Packet::kSend;
-  p.window = m.window;
-  p.message = m.message;
-  p.wParam = m.wParam;
-  p.lParam = m.lParam;
+  Packet p = packetOf(Packet::kSend, m);
   p.id = nextRequest_++;
   std::strncpy(p.replyTo, queue->address().c_str(), sizeof(p.replyTo) - 1);
   Status s = MessageQueue::sendTo(row->address, p);
@@ -233,7 +248,7 @@ bool SimWindows::handleNext(milliseconds wait) {
   }
   MessageQueue* queue = runtime_.queue();
   if (nextTimer) {
-    auto untilTimer = std::chrono::duration_cast<milliseconds>(*nextTimer - steady_clock::now());
+    auto untilTimer = std::chrono::ceil<milliseconds>(*nextTimer - steady_clock::now());
     untilTimer = std::max(untilTimer, milliseconds(0));
     if (wait.count() < 0 || untilTimer < wait) wait = untilTimer;
   }
@@ -263,6 +278,9 @@ void SimWindows::dispatch(const Packet& p) {
     case Packet::kNotify:
       if (notify_) notify_(p.id);
       break;
+    case Packet::kWake:
+      lastMarkSeen_ = std::max(lastMarkSeen_, p.id);
+      break;
     default:
       break;
   }
@@ -284,10 +302,22 @@ int SimWindows::runMessageLoop() {
 }
 
 bool SimWindows::pumpMessages(milliseconds maxWait) {
-  auto deadline = steady_clock::now() + maxWait;
-  while (!quit_) {
-    auto left = std::chrono::duration_cast<milliseconds>(deadline - steady_clock::now());
-    if (!handleNext(std::max(left, milliseconds(0))) && left.count() <= 0) break;
+  if (quit_) return false;
+  if (!handleNext(std::max(maxWait, milliseconds(0)))) {
+    // The wait may have ended because a timer fell due: serve it now, not a pump later.
+    fireDueTimers();
+    return !quit_;
+  }
+  // Then what is queued by now, but not what handling it queues: a procedure that keeps
+  // posting to itself would otherwise hold the pump for ever. A mark put behind the
+  // queued packets says where "now" ends.
+  MessageQueue* queue = runtime_.queue();
+  if (!queue) return !quit_;
+  Packet mark;
+  mark.kind = Packet::kWake;
+  mark.id = ++lastMarkSent_;
+  queue->push(mark);
+  while (!quit_ && lastMarkSeen_ < mark.id && handleNext(milliseconds(0))) {
   }
   return !quit_;
 }

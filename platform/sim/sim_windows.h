@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/clock.h"
 #include "platform/sim/db.h"
@@ -70,9 +71,12 @@ class SimWindows final : public Windows {
   NotifyDispatch notify_;
   std::unordered_map<std::string, WindowProc> classes_;   // by folded class name
   std::unordered_map<WindowHandle, std::string> local_;   // our windows and their class
+  std::unordered_set<WindowHandle> dying_;                // inside their destroyWindow
   std::map<std::pair<WindowHandle, uint32_t>, Timer> timers_;
   std::deque<Packet> deferred_;  // arrived while a sendMessage waited for its answer
   uint64_t nextRequest_ = 1;
+  uint64_t lastMarkSent_ = 0;  // pumpMessages' end-of-backlog marks
+  uint64_t lastMarkSeen_ = 0;
   bool quit_ = false;
   int quitCode_ = 0;
 };

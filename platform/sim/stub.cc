@@ -43,42 +43,6 @@ class StubRadios final : public Radios, StubBase {
   Status connectData() override { note("connectData"); return notYet("the connection manager"); }
 };
 
-class StubItems final : public Items, StubBase {
- public:
-  explicit StubItems(Journal& j) : StubBase(j, "items") {}
-  size_t count(ItemFolder) override { note("count"); return 0; }
-  Result<std::unique_ptr<ItemWalk>> find(ItemFolder, std::string_view) override {
-    note("find");
-    return notYet("the item store");
-  }
-  Result<Contact> contact(uint32_t) override { note("contact"); return notYet("the item store"); }
-  Result<Appointment> appointment(uint32_t) override {
-    note("appointment");
-    return notYet("the item store");
-  }
-  Result<std::string> contactPicture(uint32_t) override {
-    note("contactPicture");
-    return notYet("the item store");
-  }
-  std::optional<Occurrence> occurrenceOn(uint32_t, const DateTime&) override {
-    note("occurrenceOn");
-    return std::nullopt;
-  }
-  Status enableChangeNotifications(ItemFolder, WindowHandle) override {
-    note("enableChangeNotifications");
-    return notYet("the item store");
-  }
-  Result<uint32_t> addContact(const Contact&, std::string_view) override {
-    note("addContact");
-    return notYet("the item store");
-  }
-  Result<uint32_t> addAppointment(const Appointment&) override {
-    note("addAppointment");
-    return notYet("the item store");
-  }
-  Status removeItem(uint32_t) override { note("removeItem"); return notYet("the item store"); }
-};
-
 class StubMessaging final : public Messaging, StubBase {
  public:
   explicit StubMessaging(Journal& j) : StubBase(j, "messaging") {}
@@ -114,7 +78,6 @@ void reportStub(Journal& journal, std::string_view service, std::string_view cal
 
 std::unique_ptr<Power> makeStubPower(Journal& j) { return std::make_unique<StubPower>(j); }
 std::unique_ptr<Radios> makeStubRadios(Journal& j) { return std::make_unique<StubRadios>(j); }
-std::unique_ptr<Items> makeStubItems(Journal& j) { return std::make_unique<StubItems>(j); }
 std::unique_ptr<Messaging> makeStubMessaging(Journal& j) {
   return std::make_unique<StubMessaging>(j);
 }

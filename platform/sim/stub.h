@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "platform/http.h"
-#include "platform/items.h"
 #include "platform/messaging.h"
 #include "platform/power.h"
 #include "platform/radios.h"
@@ -18,7 +17,6 @@ void reportStub(Journal& journal, std::string_view service, std::string_view cal
 
 std::unique_ptr<Power> makeStubPower(Journal& journal);
 std::unique_ptr<Radios> makeStubRadios(Journal& journal);
-std::unique_ptr<Items> makeStubItems(Journal& journal);
 std::unique_ptr<Messaging> makeStubMessaging(Journal& journal);
 std::unique_ptr<Http> makeStubHttp(Journal& journal);
 

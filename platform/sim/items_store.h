@@ -1,0 +1,60 @@
+// The contacts and calendar store of the emulated device, kept in pim.db.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+
+#include "platform/items.h"
+#include "platform/locale.h"
+#include "platform/sim/db.h"
+#include "platform/sim/process_info.h"
+
+namespace zelko::platform::sim {
+
+class SimItems final : public Items {
+ public:
+  // `registry` is registry.db, where windows name their process; `windows` delivers the
+  // change messages; `writer` is the process whose changes these are (a registered window
+  // of that same process is not told of them). pim.db is opened on first use, so a
+  // program that never reads the store never opens it.
+  SimItems(std::filesystem::path pimPath, Database& registry, Windows& windows, Locale& locale,
+           ProcessId writer);
+  static Status createSchema(Database& db);
+
+  Status logOn() override;
+  size_t count(ItemFolder folder) override;
+  Result<std::unique_ptr<ItemWalk>> find(ItemFolder folder, std::string_view restriction) override;
+  Result<Item> item(uint32_t oid) override;
+  Result<Contact> contact(uint32_t oid) override;
+  Result<Appointment> appointment(uint32_t oid) override;
+  Result<std::string> contactPicture(uint32_t oid) override;
+  std::optional<Occurrence> occurrenceOn(uint32_t oid, const DateTime& day) override;
+  Status enableChangeNotifications(ItemFolder folder, WindowHandle window) override;
+  Result<std::vector<uint32_t>> addContacts(const std::vector<NewContact>& contacts) override;
+  Result<std::vector<uint32_t>> addAppointments(const std::vector<Appointment>& appointments) override;
+  Status updateContact(const Contact& contact) override;
+  Status updateAppointment(const Appointment& appointment) override;
+  Status setContactPicture(uint32_t oid, std::string_view picture) override;
+  Status removeItem(uint32_t oid) override;
+
+ private:
+  Result<Database*> db();
+  Result<std::vector<Item>> readItems(Database& db, ItemFolder folder, int64_t oid);
+  std::optional<ItemFolder> folderOf(Database& db, uint32_t oid);
+  Result<uint32_t> newOid(Database& db, ItemFolder folder);
+  Status writeContact(Database& db, const Contact& c, bool insert);
+  Status writeAppointment(Database& db, const Appointment& a, bool insert);
+  // Tells every registered window of another process that `folder` changed.
+  void announce(ItemFolder folder, uint32_t message);
+
+  std::filesystem::path pimPath_;
+  Database& registry_;
+  Windows& windows_;
+  Locale& locale_;
+  ProcessId writer_;
+  std::mutex openMutex_;
+  std::unique_ptr<Database> db_;
+};
+
+}  // namespace zelko::platform::sim

@@ -1,0 +1,209 @@
+#include "device/ical_import.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/sim/time_zone.h"
+
+namespace zelko::device {
+namespace {
+
+using platform::Appointment;
+using platform::DateTime;
+using namespace std::string_literals;
+
+// The device clock's zone conversions without a device: enough for an import, which reads
+// nothing else of the clock.
+class ZoneClock final : public platform::Clock {
+ public:
+  explicit ZoneClock(const char* zone) : zone_(*platform::sim::TimeZone::open(zone)) {}
+  DateTime utcNow() override { return {}; }
+  DateTime localNow() override { return {}; }
+  DateTime toLocal(const DateTime& utc) override {
+    int64_t ms = platform::toEpochMs(utc);
+    return platform::fromEpochMs(ms + zone_.offsetMsAtUtc(ms));
+  }
+  DateTime toUtc(const DateTime& local) override {
+    return platform::fromEpochMs(zone_.localToUtcMs(platform::toEpochMs(local)));
+  }
+  int biasMinutes(const DateTime&) override { return 0; }
+  std::chrono::steady_clock::time_point steadyNow() override { return {}; }
+  void sleep(std::chrono::milliseconds) override {}
+
+ private:
+  platform::sim::TimeZone zone_;
+};
+
+std::string dataFile(const std::string& name) {
+  auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / name;
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_TRUE(in.good()) << path;
+  return text.str();
+}
+
+DateTime at(int y, int mo, int d, int h = 0, int mi = 0) {
+  DateTime t;
+  t.year = y;
+  t.month = mo;
+  t.day = d;
+  t.hour = h;
+  t.minute = mi;
+  platform::normalizeDateTime(t);
+  return t;
+}
+
+std::vector<Appointment> importOk(const std::string& text, const char* zone = "Europe/Paris") {
+  ZoneClock clock(zone);
+  auto result = importCalendar(text, clock);
+  EXPECT_TRUE(result.ok()) << result.status().message();
+  return result.ok() ? *result : std::vector<Appointment>{};
+}
+
+std::string errorOf(const std::string& text) {
+  ZoneClock clock("Europe/Paris");
+  auto result = importCalendar(text, clock);
+  EXPECT_FALSE(result.ok()) << text;
+  return result.ok() ? "" : result.status().message();
+}
+
+// One VEVENT with the given lines, the event starting on line 3.
+std::string event(const std::string& lines) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nSUMMARY:x\r\n" + lines +
+         "END:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+Appointment one(const std::string& lines, const char* zone = "Europe/Paris") {
+  auto all = importOk(event(lines), zone);
+  if (all.size() != 1) {
+    ADD_FAILURE() << "expected one appointment";
+    return {};
+  }
+  return all[0];
+}
+
+TEST(ICalImportFiles, DesktopExportWithTimeZoneBlockMovesToTheDevicesZone) {
+  auto all = importOk(dataFile("desktop_calendar_export.ics"), "America/New_York");
+  ASSERT_EQ(all.size(), 3u);
+  const Appointment& sync = all[0];
+  EXPECT_EQ(sync.subject, "Team sync");
+  EXPECT_EQ(sync.location, "Room 4.12");
+  EXPECT_EQ(sync.start, at(2024, 1, 8, 4, 0));
+  EXPECT_EQ(sync.end, at(2024, 1, 8, 4, 30));
+  EXPECT_FALSE(sync.allDay);
+  EXPECT_NE(sync.recurrenceRule.find("FREQ=WEEKLY"), std::string::npos) << sync.recurrenceRule;
+  EXPECT_NE(sync.recurrenceRule.find("BYDAY=MO"), std::string::npos) << sync.recurrenceRule;
+  EXPECT_NE(sync.recurrenceRule.find("UNTIL=20240624T040000;"), std::string::npos)
+      << "UNTIL in device time, floating like the start: " << sync.recurrenceRule;
+  EXPECT_EQ(sync.exceptionDates, (std::vector<DateTime>{at(2024, 4, 1, 4, 0), at(2024, 5, 20, 4, 0)}));
+
+  const Appointment& holiday = all[1];
+  EXPECT_TRUE(holiday.allDay);
+  EXPECT_EQ(holiday.start, at(2024, 8, 15));
+  EXPECT_EQ(holiday.end, at(2024, 8, 16)) << "all-day dates are not moved between zones";
+  EXPECT_EQ(holiday.categories, "Holiday");
+
+  // Starts before the clocks change in Europe and ends after: 1h30 of real time.
+  const Appointment& train = all[2];
+  EXPECT_EQ(train.start, at(2024, 3, 30, 20, 30));
+  EXPECT_EQ(train.end, at(2024, 3, 30, 22, 0));
+  EXPECT_EQ(train.location, "Night train, coach 7");
+  EXPECT_EQ(train.categories, "Travel, Business");
+}
+
+TEST(ICalImportFiles, WebExportWithChangedAndCancelledOccurrences) {
+  auto all = importOk(dataFile("web_calendar_export.ics"));
+  ASSERT_EQ(all.size(), 3u) << "the cancelled occurrence is no appointment";
+  const Appointment& choir = all[0];
+  EXPECT_EQ(choir.start, at(2024, 3, 5, 18, 30));
+  EXPECT_EQ(choir.location, "Salle Pleyel, 252 Rue du Faubourg Saint-Honoré, 75008 Paris");
+  EXPECT_NE(choir.recurrenceRule.find("COUNT=10"), std::string::npos);
+  EXPECT_EQ(choir.exceptionDates,
+            (std::vector<DateTime>{at(2024, 4, 2, 18, 30), at(2024, 3, 19, 18, 30), at(2024, 3, 26, 18, 30)}));
+  const Appointment& late = all[1];
+  EXPECT_EQ(late.subject, "Choir rehearsal (late start)");
+  EXPECT_EQ(late.start, at(2024, 3, 19, 19, 0));
+  EXPECT_TRUE(late.recurrenceRule.empty());
+  const Appointment& dentist = all[2];
+  EXPECT_EQ(dentist.start, at(2024, 6, 12, 9, 0));
+  EXPECT_EQ(dentist.end, at(2024, 6, 12, 9, 45));
+}
+
+TEST(ICalImportTimes, FloatingUtcAndNamedZones) {
+  EXPECT_EQ(one("DTSTART:20240101T100000\r\n").start, at(2024, 1, 1, 10, 0)) << "floating is device time";
+  EXPECT_EQ(one("DTSTART:20240101T100000\r\n").end, at(2024, 1, 1, 10, 0)) << "no end: no length";
+  EXPECT_EQ(one("DTSTART:20240701T100000Z\r\n").start, at(2024, 7, 1, 12, 0));
+  // Without a VTIMEZONE block the zone comes from libical's own table.
+  EXPECT_EQ(one("DTSTART;TZID=Asia/Tokyo:20240701T180000\r\n").start, at(2024, 7, 1, 11, 0));
+}
+
+TEST(ICalImportTimes, DurationsAreRealTimeAndAllDayItemsWholeDays) {
+  // 01:30 CET plus two hours of real time is 04:30 CEST.
+  auto night = one("DTSTART:20240331T003000Z\r\nDURATION:PT2H\r\n");
+  EXPECT_EQ(night.start, at(2024, 3, 31, 1, 30));
+  EXPECT_EQ(night.end, at(2024, 3, 31, 4, 30));
+  auto day = one("DTSTART;VALUE=DATE:20240229\r\n");
+  EXPECT_TRUE(day.allDay);
+  EXPECT_EQ(day.end, at(2024, 3, 1));
+  EXPECT_EQ(one("DTSTART;VALUE=DATE:20241231\r\nDURATION:P2D\r\n").end, at(2025, 1, 2));
+  EXPECT_EQ(one("DTSTART;VALUE=DATE:20240101\r\nRRULE:FREQ=YEARLY;UNTIL=20300101\r\n").recurrenceRule,
+            "FREQ=YEARLY;UNTIL=20300101");
+}
+
+TEST(ICalImportErrors, MalformedLinesRefuseTheFileNamingTheLine) {
+  std::string garbage = errorOf(event("DTSTART:20240101T100000\r\nthis is garbage\r\n"));
+  EXPECT_EQ(garbage.rfind("line 6: ", 0), 0u) << garbage;
+  EXPECT_NE(garbage.find("this is garbage"), std::string::npos);
+  std::string value = errorOf(event("DTSTART:20240101T100000\r\nEXDATE:nope\r\nRRULE:FREQ=SOMETIMES\r\n"));
+  EXPECT_EQ(value.rfind("line 6: ", 0), 0u) << value;
+  EXPECT_NE(value.find("(and 1 more malformed lines)"), std::string::npos) << value;
+}
+
+TEST(ICalImportErrors, EventsThatCannotBeStoredAreRefusedWithTheirLineAndField) {
+  struct Case {
+    std::string lines, message;
+  } cases[] = {
+      {"", "line 3: event \"x\": no DTSTART"},
+      {"DTSTART:20241345T100000\r\n", "line 3: event \"x\": DTSTART: impossible date or time 2024-13-45 10:00:00"},
+      {"DTSTART;TZID=Mars/Olympus:20240101T100000\r\n", "line 3: event \"x\": DTSTART: unknown time zone \"Mars/Olympus\""},
+      {"DTSTART:20240101T100000\r\nDTEND:20240101T090000\r\n", "line 3: event \"x\": DTEND is before DTSTART"},
+      {"DTSTART:20240101T100000\r\nDTEND:20240101T110000\r\nDURATION:PT1H\r\n", "line 3: event \"x\": both DTEND"},
+      {"DTSTART;VALUE=DATE:20240101\r\nDURATION:PT1H\r\n", "line 3: event \"x\": DURATION of an all-day event"},
+      {"DTSTART:20240101T100000\r\nRDATE:20240105T100000\r\n", "line 3: event \"x\": RDATE is not supported"},
+      {"DTSTART:20240101T100000\r\nRRULE:FREQ=DAILY\r\nRRULE:FREQ=WEEKLY\r\n", "line 3: event \"x\": more than one RRULE"},
+      {"DTSTART:15000101T100000\r\n", "line 3: event \"x\": DTSTART: impossible date"},
+  };
+  for (const Case& c : cases) {
+    std::string message = errorOf(event(c.lines));
+    EXPECT_EQ(message.rfind(c.message, 0), 0u) << message;
+  }
+  // The second event is named by its own line, and the first is not added alone.
+  std::string two = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240101T100000\r\nEND:VEVENT\r\n"
+                    "BEGIN:VEVENT\r\nSUMMARY:Bad\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  EXPECT_EQ(errorOf(two), "line 5: event \"Bad\": no DTSTART");
+}
+
+TEST(ICalImportErrors, FilesThatAreNoCalendars) {
+  EXPECT_EQ(errorOf("hello\r\n").rfind("not an iCalendar file", 0), 0u);
+  EXPECT_EQ(errorOf("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240101T100000Z\r\n").rfind("not an iCalendar", 0), 0u);
+  EXPECT_EQ(errorOf("BEGIN:VCARD\r\nEND:VCARD\r\n").rfind("not an iCalendar file", 0), 0u);
+  EXPECT_EQ(errorOf("BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"),
+            "no event (VEVENT) in the file");
+  EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nLOCATION:a\0b\r\n"s)), "line 6: NUL character in the text");
+}
+
+TEST(ICalImportRules, CommandLineRulesAreCheckedAndWrittenCanonically) {
+  auto rule = canonicalRecurrenceRule(" rrule:freq=weekly;byday=mo,we;count=4");
+  ASSERT_TRUE(rule.ok()) << rule.status().message();
+  EXPECT_EQ(*rule, "FREQ=WEEKLY;COUNT=4;BYDAY=MO,WE");
+  for (const char* bad : {"", "FREQ=SOMETIMES", "BYDAY=MO", "FREQ=DAILY;COUNT=x;FOO"}) {
+    EXPECT_FALSE(canonicalRecurrenceRule(bad).ok()) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace zelko::device

@@ -1,0 +1,163 @@
+// The phone's file system inside the device folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tests/unit/device_fixture.h"
+
+namespace zelko {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Status;
+
+class SimFilesTest : public testing::DeviceTest {
+ protected:
+  platform::Files& files() { return platform().files(); }
+  fs::path fsRoot() { return dir() / "device" / "fs"; }
+  void writeHost(const std::string& devicePath, const std::string& bytes) {
+    std::ofstream(hostFile(devicePath), std::ios::binary) << bytes;
+  }
+  std::vector<std::string> names(const std::string& folder) {
+    std::vector<std::string> out;
+    auto list = files().listDirectory(folder);
+    EXPECT_TRUE(list.ok()) << folder;
+    if (list.ok()) for (const auto& e : *list) out.push_back(e.name);
+    return out;
+  }
+};
+
+TEST_F(SimFilesTest, PathsMatchExistingNamesWithoutRegardToCase) {
+  ASSERT_TRUE(files().createDirectory("\\Program Files\\ZelkoToday\\Skins\\Été").ok());
+  ASSERT_TRUE(files().writeFile("\\program files\\zelkotoday\\SKINS\\ÉTÉ\\Skin.INI", "a").ok());
+  EXPECT_EQ(names("\\Program Files\\ZelkoToday\\Skins\\Été"), std::vector<std::string>{"Skin.INI"});
+  auto read = files().readFile("/PROGRAM FILES/ZelkoToday/skins/été/skin.ini");
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(*read, "a");
+  EXPECT_TRUE(files().isDirectory("\\PROGRAM FILES"));
+  EXPECT_FALSE(files().isDirectory("\\Program Files\\ZelkoToday\\Skins\\Été\\skin.ini"));
+
+  // A rewrite through another spelling replaces the file; it does not add a second one.
+  ASSERT_TRUE(files().writeFile("\\Program Files\\ZelkoToday\\Skins\\Été\\SKIN.ini", "b").ok());
+  EXPECT_EQ(names("\\Program Files\\ZelkoToday\\Skins\\été"), std::vector<std::string>{"Skin.INI"});
+  EXPECT_EQ(*files().readFile("\\Program Files\\ZelkoToday\\Skins\\Été\\Skin.INI"), "b");
+
+  // The missing rest of a path keeps the case it was given in.
+  EXPECT_EQ(files().hostPath("\\program files\\New Dir\\X.txt"),
+            (fsRoot() / "Program Files" / "New Dir" / "X.txt").string());
+  ASSERT_TRUE(files().removeFile("\\PROGRAM FILES\\ZELKOTODAY\\SKINS\\ÉTÉ\\SKIN.INI").ok());
+  EXPECT_FALSE(files().exists("\\Program Files\\ZelkoToday\\Skins\\Été\\Skin.INI"));
+  EXPECT_EQ(files().removeFile("\\Program Files\\ZelkoToday\\Skins\\Été\\Skin.INI").code(),
+            Status::Code::kNotFound);
+}
+
+TEST_F(SimFilesTest, DotDotNeverLeavesTheFileSystem) {
+  const std::string root = fsRoot().string();
+  for (const char* path : {"\\..\\registry.db", "..\\..\\..\\registry.db", "a\\..\\..\\registry.db",
+                           "/../../registry.db", "\\Windows\\..\\..\\registry.db"}) {
+    EXPECT_EQ(files().hostPath(path), root + "/registry.db") << path;
+    EXPECT_FALSE(files().exists(path)) << path;
+    EXPECT_EQ(files().readFile(path).status().code(), Status::Code::kNotFound) << path;
+  }
+  ASSERT_TRUE(files().writeFile("\\..\\..\\escape.txt", "x").ok());
+  EXPECT_TRUE(fs::exists(fsRoot() / "escape.txt"));
+  EXPECT_FALSE(fs::exists(dir() / "escape.txt"));
+  EXPECT_FALSE(fs::exists(dir() / "device" / "escape.txt"));
+
+  // A path ends at a NUL, as the phone's own calls read it; what follows is not a way out.
+  using namespace std::string_literals;
+  for (const std::string& path : {"..\0"s, "\\Windows\\..\\..\0\\x"s, "x\0\\..\\.."s}) {
+    EXPECT_EQ(files().hostPath(path), files().hostPath(path.substr(0, path.find('\0'))));
+    auto listed = files().listDirectory(path);
+    if (listed.ok()) {
+      for (const auto& e : *listed) EXPECT_NE(e.name, "registry.db");
+    }
+  }
+}
+
+TEST_F(SimFilesTest, ReadTextDecodesByteOrderMarks) {
+  writeHost("\\Temp\\plain.txt", "Zoë");
+  writeHost("\\Temp\\bom8.txt", "\xEF\xBB\xBFZoë");
+  // "Zoë 😀" in UTF-16LE with its BOM: a surrogate pair for the emoji.
+  writeHost("\\Temp\\bom16.txt", std::string("\xFF\xFEZ\0o\0\xEB\0 \0\x3D\xD8\x00\xDE", 14));
+  // A lone high surrogate cannot be text: it reads as U+FFFD.
+  writeHost("\\Temp\\broken16.txt", std::string("\xFF\xFE\x3D\xD8x\0", 6));
+  writeHost("\\Temp\\onlybom.txt", "\xFF\xFE");
+  EXPECT_EQ(*files().readText("\\Temp\\plain.txt"), "Zoë");
+  EXPECT_EQ(*files().readText("\\Temp\\bom8.txt"), "Zoë");
+  EXPECT_EQ(*files().readText("\\Temp\\bom16.txt"), "Zoë \xF0\x9F\x98\x80");
+  EXPECT_EQ(*files().readText("\\Temp\\broken16.txt"), "\xEF\xBF\xBDx");
+  EXPECT_EQ(*files().readText("\\Temp\\onlybom.txt"), "");
+  // readFile hands the bytes over untouched.
+  EXPECT_EQ(files().readFile("\\Temp\\bom8.txt")->size(), 3u + 4u);
+  EXPECT_EQ(files().readText("\\Temp\\missing.txt").status().code(), Status::Code::kNotFound);
+  EXPECT_EQ(files().readText("\\Temp").status().code(), Status::Code::kNotFound);
+}
+
+TEST_F(SimFilesTest, WriteFileReplacesWholeAndLeavesNoTemporary) {
+  ASSERT_TRUE(files().writeFile("\\Temp\\state.ini", std::string(10000, 'o')).ok());
+  ASSERT_TRUE(files().writeFile("\\Temp\\state.ini", "short").ok());
+  EXPECT_EQ(*files().readFile("\\Temp\\state.ini"), "short");
+  ASSERT_TRUE(files().writeFile("\\Temp\\empty.ini", "").ok());
+  EXPECT_EQ(*files().readFile("\\Temp\\empty.ini"), "");
+  EXPECT_EQ(names("\\Temp"), (std::vector<std::string>{"empty.ini", "state.ini"}));
+
+  EXPECT_EQ(files().writeFile("\\No Such Folder\\x.ini", "x").code(), Status::Code::kNotFound);
+  EXPECT_FALSE(fs::exists(fsRoot() / "No Such Folder"));
+}
+
+TEST_F(SimFilesTest, ConcurrentWritersOfOneFileEachLeaveAWholeFile) {
+  constexpr int kWriters = 8;
+  std::vector<std::string> contents;
+  for (int i = 0; i < kWriters; ++i) contents.push_back(std::string(256 * 1024, static_cast<char>('a' + i)));
+  std::vector<Status> results(kWriters);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kWriters; ++i) {
+    threads.emplace_back([&, i] { results[i] = files().writeFile("\\Temp\\shared.bin", contents[i]); });
+  }
+  for (auto& t : threads) t.join();
+  for (int i = 0; i < kWriters; ++i) EXPECT_TRUE(results[i].ok()) << i << ": " << results[i].message();
+  auto final = files().readFile("\\Temp\\shared.bin");
+  ASSERT_TRUE(final.ok());
+  EXPECT_NE(std::find(contents.begin(), contents.end(), *final), contents.end())
+      << "a mix of writers, " << final->size() << " bytes";
+  EXPECT_EQ(names("\\Temp"), std::vector<std::string>{"shared.bin"});
+}
+
+TEST_F(SimFilesTest, ListDirectoryIsSortedWithoutCase) {
+  ASSERT_TRUE(files().createDirectory("\\Temp\\List\\sub\\deeper").ok());
+  writeHost("\\Temp\\List\\b.txt", "12345");
+  writeHost("\\Temp\\List\\A.txt", "1");
+  writeHost("\\Temp\\List\\C.txt", "");
+  auto list = files().listDirectory("\\temp\\LIST");
+  ASSERT_TRUE(list.ok());
+  ASSERT_EQ(list->size(), 4u);
+  EXPECT_EQ((*list)[0].name, "A.txt");
+  EXPECT_EQ((*list)[1].name, "b.txt");
+  EXPECT_EQ((*list)[1].size, 5u);
+  EXPECT_FALSE((*list)[1].isDirectory);
+  EXPECT_EQ((*list)[2].name, "C.txt");
+  EXPECT_EQ((*list)[3].name, "sub");
+  EXPECT_TRUE((*list)[3].isDirectory);
+  EXPECT_EQ(files().listDirectory("\\Temp\\Nothing").status().code(), Status::Code::kNotFound);
+  EXPECT_EQ(files().listDirectory("\\Temp\\List\\b.txt").status().code(), Status::Code::kNotFound);
+}
+
+TEST_F(SimFilesTest, LastWriteTimeIsAFileTime) {
+  ASSERT_TRUE(files().writeFile("\\Temp\\t.txt", "x").ok());
+  auto t = files().lastWriteTime("\\TEMP\\T.TXT");
+  ASSERT_TRUE(t.ok());
+  auto when = platform::fromFileTime(*t);
+  ASSERT_TRUE(when);
+  EXPECT_GE(when->year, 2024);  // a file time from 1601, not a Unix time
+  EXPECT_EQ(files().lastWriteTime("\\Temp\\none").status().code(), Status::Code::kNotFound);
+}
+
+}  // namespace
+}  // namespace zelko

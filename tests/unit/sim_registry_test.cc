@@ -1,0 +1,317 @@
+// The emulated registry and its change notifications, inside one process.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tests/unit/device_fixture.h"
+
+namespace zelko {
+namespace {
+
+using platform::LaunchRegistration;
+using platform::NotificationHandle;
+using platform::RegValue;
+using platform::Root;
+using platform::Status;
+using platform::ValueRef;
+using platform::ValueType;
+constexpr Root kHklm = Root::kLocalMachine;
+constexpr Root kHkcu = Root::kCurrentUser;
+
+class SimRegistryTest : public testing::DeviceTest {
+ protected:
+  platform::Registry& reg() { return platform().registry(); }
+  void makeKeys(const std::vector<std::string>& keys) {
+    for (const auto& k : keys) ASSERT_TRUE(reg().createKey(kHklm, k).ok()) << k;
+  }
+};
+
+TEST_F(SimRegistryTest, KeysAndNamesMatchWithoutRegardToCaseOfAnyLetter) {
+  ASSERT_TRUE(reg().setValue(kHklm, "Software\\Été", "Clé", RegValue::Text("a")).ok());
+  EXPECT_TRUE(reg().keyExists(kHklm, "SOFTWARE\\ÉTÉ"));
+  auto v = reg().getValue(kHklm, "software\\été", "CLÉ");
+  ASSERT_TRUE(v.ok());
+  EXPECT_EQ(v->text, "a");
+
+  // Another spelling writes the same value; the name keeps the case it was made with.
+  ASSERT_TRUE(reg().setValue(kHklm, "SOFTWARE\\ÉTÉ", "CLÉ", RegValue::Text("b")).ok());
+  auto all = reg().values(kHklm, "Software\\été");
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0].name, "Clé");
+  EXPECT_EQ(all[0].value.text, "b");
+
+  // The two roots are separate trees.
+  EXPECT_FALSE(reg().keyExists(kHkcu, "Software\\Été"));
+  EXPECT_EQ(reg().getValue(kHkcu, "Software\\Été", "Clé").status().code(),
+            Status::Code::kNotFound);
+}
+
+TEST_F(SimRegistryTest, KeyPathsIgnoreStrayBackslashes) {
+  ASSERT_TRUE(reg().setValue(kHklm, "\\Norm\\\\Deep\\", "v", RegValue::Dword(7)).ok());
+  EXPECT_TRUE(reg().keyExists(kHklm, "Norm\\Deep"));
+  EXPECT_TRUE(reg().keyExists(kHklm, "\\\\norm\\deep\\\\"));
+  ASSERT_TRUE(reg().getValue(kHklm, "Norm\\Deep", "v").ok());
+  EXPECT_EQ(reg().subKeys(kHklm, "Norm\\"), std::vector<std::string>{"Deep"});
+  EXPECT_EQ(reg().subKeys(kHklm, "\\"), std::vector<std::string>{"Norm"});
+  EXPECT_TRUE(reg().keyExists(kHklm, ""));  // the root
+}
+
+TEST_F(SimRegistryTest, CreateKeyMakesParentsAndKeepsTheFirstCase) {
+  makeKeys({"Software\\MyApp", "SOFTWARE\\MYAPP\\Sub\\Leaf"});
+  EXPECT_TRUE(reg().keyExists(kHklm, "software\\myapp\\sub"));
+  EXPECT_EQ(reg().subKeys(kHklm, ""), std::vector<std::string>{"Software"});
+  EXPECT_EQ(reg().subKeys(kHklm, "software"), std::vector<std::string>{"MyApp"});
+  EXPECT_EQ(reg().subKeys(kHklm, "software\\myapp"), std::vector<std::string>{"Sub"});
+  EXPECT_TRUE(reg().createKey(kHklm, "software\\MYAPP").ok());  // exists already: fine
+  EXPECT_TRUE(reg().values(kHklm, "Software\\MyApp\\Sub").empty());
+}
+
+TEST_F(SimRegistryTest, SubKeysListDirectChildrenSortedWithoutCase) {
+  makeKeys({"P\\Zeta", "P\\Ab\\c", "P\\Ab c", "P\\alpha", "P\\b", "P\\Ab]x", "P\\Ab\\D\\e",
+            "PQ\\x"});
+  EXPECT_EQ(reg().subKeys(kHklm, "p"),
+            (std::vector<std::string>{"Ab", "Ab c", "Ab]x", "alpha", "b", "Zeta"}));
+  // A sibling that merely starts with the same letters is not a child.
+  EXPECT_EQ(reg().subKeys(kHklm, "P\\AB"), (std::vector<std::string>{"c", "D"}));
+  EXPECT_TRUE(reg().subKeys(kHklm, "P\\b").empty());
+  EXPECT_TRUE(reg().subKeys(kHklm, "Missing").empty());
+  EXPECT_EQ(reg().subKeys(kHklm, ""), (std::vector<std::string>{"P", "PQ"}));
+}
+
+TEST_F(SimRegistryTest, DeleteKeyTakesEverythingBelowButNoSibling) {
+  for (const char* key : {"D\\Ab", "D\\Ab\\x", "D\\Ab\\x\\y", "D\\Ab c", "D\\Abc", "D\\Ab]"}) {
+    ASSERT_TRUE(reg().setValue(kHklm, key, "v", RegValue::Text(key)).ok());
+  }
+  ASSERT_TRUE(reg().deleteKey(kHklm, "d\\AB\\").ok());
+  EXPECT_FALSE(reg().keyExists(kHklm, "D\\Ab"));
+  EXPECT_FALSE(reg().keyExists(kHklm, "D\\Ab\\x\\y"));
+  EXPECT_FALSE(reg().getValue(kHklm, "D\\Ab\\x", "v").ok());
+  EXPECT_EQ(reg().subKeys(kHklm, "D"), (std::vector<std::string>{"Ab c", "Ab]", "Abc"}));
+  for (const char* key : {"D\\Ab c", "D\\Abc", "D\\Ab]"}) {
+    auto v = reg().getValue(kHklm, key, "v");
+    ASSERT_TRUE(v.ok()) << key;
+    EXPECT_EQ(v->text, key);
+  }
+  EXPECT_EQ(reg().deleteKey(kHklm, "D\\Ab").code(), Status::Code::kNotFound);
+}
+
+TEST_F(SimRegistryTest, RootCannotBeDeleted) {
+  ASSERT_TRUE(reg().setValue(kHklm, "Keep", "v", RegValue::Dword(1)).ok());
+  EXPECT_EQ(reg().deleteKey(kHklm, "").code(), Status::Code::kInvalid);
+  EXPECT_EQ(reg().deleteKey(kHklm, "\\\\").code(), Status::Code::kInvalid);
+  EXPECT_TRUE(reg().getValue(kHklm, "Keep", "v").ok());
+}
+
+TEST_F(SimRegistryTest, ValuesRoundTripAtTheirEdges) {
+  const std::vector<std::pair<std::string, RegValue>> cases = {
+      {"empty text", RegValue::Text("")},
+      {"text", RegValue::Text("Zoë \xF0\x9F\x98\x80 \"q\" \\")},
+      {"empty binary", RegValue::Binary({})},
+      {"binary", RegValue::Binary({0x00, 0xFF, 0x00, 0x7F})},
+      {"max dword", RegValue::Dword(0xFFFFFFFFu)},
+      {"zero dword", RegValue::Dword(0)},
+  };
+  for (const auto& [name, value] : cases) {
+    ASSERT_TRUE(reg().setValue(kHkcu, "Types", name, value).ok()) << name;
+  }
+  for (const auto& [name, value] : cases) {
+    auto got = reg().getValue(kHkcu, "Types", name);
+    ASSERT_TRUE(got.ok()) << name;
+    EXPECT_TRUE(*got == value) << name;
+  }
+  // The unnamed value of a key, however the empty name is spelled.
+  ASSERT_TRUE(reg().setValue(kHkcu, "Types", std::string_view(), RegValue::Text("dflt")).ok());
+  auto dflt = reg().getValue(kHkcu, "Types", "");
+  ASSERT_TRUE(dflt.ok()) << dflt.status().message();
+  EXPECT_EQ(dflt->text, "dflt");
+  EXPECT_TRUE(reg().deleteValue(kHkcu, "Types", std::string_view()).ok());
+}
+
+TEST_F(SimRegistryTest, ValuesAreSortedAndDeletedByName) {
+  for (const char* n : {"b", "A", "c"}) reg().setValue(kHklm, "S", n, RegValue::Dword(1));
+  std::vector<std::string> names;
+  for (const auto& v : reg().values(kHklm, "s")) names.push_back(v.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "c"}));
+  EXPECT_TRUE(reg().deleteValue(kHklm, "S", "B").ok());
+  EXPECT_EQ(reg().deleteValue(kHklm, "S", "b").code(), Status::Code::kNotFound);
+  EXPECT_EQ(reg().deleteValue(kHklm, "Nowhere", "b").code(), Status::Code::kNotFound);
+  EXPECT_EQ(reg().values(kHklm, "S").size(), 2u);
+}
+
+TEST_F(SimRegistryTest, CallsFromSeveralThreadsEachTakeEffect) {
+  constexpr int kThreads = 4, kRounds = 150;
+  std::vector<int> failures(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      const std::string key = "Threads\\T" + std::to_string(t);
+      for (int i = 0; i < kRounds; ++i) {
+        if (!reg().setValue(kHkcu, key, "n", RegValue::Dword(i)).ok()) ++failures[t];
+        auto v = reg().getValue(kHkcu, key, "n");
+        if (!v.ok() || v->dword != static_cast<uint32_t>(i)) ++failures[t];
+        if (reg().subKeys(kHkcu, "Threads").empty()) ++failures[t];
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+  EXPECT_EQ(reg().subKeys(kHkcu, "Threads").size(), static_cast<size_t>(kThreads));
+}
+
+// Notifications of one process: delivered through its own message loop.
+class SimNotificationsTest : public SimRegistryTest {
+ protected:
+  platform::Notifications& notes() { return platform().notifications(); }
+  void pump() { platform().windows().pumpMessages(std::chrono::milliseconds(0)); }
+  NotificationHandle watch(Root root, const std::string& key, const std::string& name,
+                           const std::string& tag) {
+    auto h = notes().registerCallback(ValueRef{root, key, name}, [this, tag] { seen_.push_back(tag); });
+    EXPECT_TRUE(h.ok()) << h.status().message();
+    return h.ok() ? *h : 0;
+  }
+  // Installs the stand-in program as \Windows\probe.exe.
+  void installProbe() {
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+    std::filesystem::copy_file(self / "zelko-standin", hostFile("\\Windows\\probe.exe"));
+  }
+  std::vector<std::string> seen_;
+};
+
+TEST_F(SimNotificationsTest, CallbackRunsFromTheLoopOncePerChange) {
+  watch(kHkcu, "Watch\\Me", "Value", "v");
+  ASSERT_TRUE(reg().setValue(kHkcu, "watch\\me", "VALUE", RegValue::Dword(1)).ok());
+  EXPECT_TRUE(seen_.empty());  // never from inside the setter
+  pump();
+  EXPECT_EQ(seen_.size(), 1u);
+
+  reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Dword(1));  // same data
+  pump();
+  EXPECT_EQ(seen_.size(), 1u);
+
+  reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Text("1"));  // another type is a change
+  reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Text("2"));
+  pump();
+  EXPECT_EQ(seen_.size(), 3u);
+
+  reg().setValue(kHkcu, "Watch\\Me", "Other", RegValue::Text("x"));
+  reg().setValue(kHklm, "Watch\\Me", "Value", RegValue::Text("x"));
+  pump();
+  EXPECT_EQ(seen_.size(), 3u);
+
+  ASSERT_TRUE(reg().deleteValue(kHkcu, "Watch\\Me", "Value").ok());
+  pump();
+  EXPECT_EQ(seen_.size(), 4u);
+  reg().deleteValue(kHkcu, "Watch\\Me", "Value");  // nothing left to delete
+  pump();
+  EXPECT_EQ(seen_.size(), 4u);
+}
+
+TEST_F(SimNotificationsTest, CallbacksComeInTheOrderOfTheChanges) {
+  watch(kHklm, "K", "a", "a1");
+  watch(kHklm, "K", "b", "b");
+  watch(kHklm, "K", "a", "a2");  // the same value twice: both fire
+  reg().setValue(kHklm, "K", "a", RegValue::Dword(1));
+  reg().setValue(kHklm, "K", "b", RegValue::Dword(1));
+  reg().setValue(kHklm, "K", "a", RegValue::Dword(2));
+  pump();
+  EXPECT_EQ(seen_, (std::vector<std::string>{"a1", "a2", "b", "a1", "a2"}));
+}
+
+TEST_F(SimNotificationsTest, DeleteKeyTellsWatchersOfValuesBelowOnly) {
+  reg().setValue(kHklm, "T\\Sub", "x", RegValue::Dword(1));
+  reg().setValue(kHklm, "T", "top", RegValue::Dword(1));
+  reg().setValue(kHklm, "T c", "y", RegValue::Dword(1));
+  watch(kHklm, "T\\Sub", "x", "x");
+  watch(kHklm, "T", "top", "top");
+  watch(kHklm, "T c", "y", "sibling");
+  watch(kHklm, "T\\Sub", "never", "missing");
+  ASSERT_TRUE(reg().deleteKey(kHklm, "t").ok());
+  pump();
+  std::sort(seen_.begin(), seen_.end());
+  EXPECT_EQ(seen_, (std::vector<std::string>{"top", "x"}));
+}
+
+TEST_F(SimNotificationsTest, CloseStopsACallbackEvenFromInsideIt) {
+  NotificationHandle plain = watch(kHklm, "C", "v", "plain");
+  NotificationHandle self = 0;
+  auto h = notes().registerCallback(ValueRef{kHklm, "C", "v"}, [&] {
+    seen_.push_back("self");
+    notes().close(self);
+  });
+  ASSERT_TRUE(h.ok());
+  self = *h;
+  // Two changes queued before the loop runs: the second finds the callback closed.
+  reg().setValue(kHklm, "C", "v", RegValue::Dword(1));
+  reg().setValue(kHklm, "C", "v", RegValue::Dword(2));
+  pump();
+  EXPECT_EQ(seen_, (std::vector<std::string>{"plain", "self", "plain"}));
+
+  notes().close(plain);
+  notes().close(plain);  // twice is harmless
+  notes().close(0);
+  reg().setValue(kHklm, "C", "v", RegValue::Dword(3));
+  pump();
+  EXPECT_EQ(seen_.size(), 3u);
+}
+
+TEST_F(SimNotificationsTest, LaunchRegistrationsAreKeptByNameWithoutCase) {
+  LaunchRegistration a{"Wake", {kHklm, "L", "a"}, "\\Windows\\probe.exe", ""};
+  LaunchRegistration b{"WAKE", {kHkcu, "\\L\\\\M\\", "b"}, "\"\\Windows\\probe.exe\"", "-x"};
+  LaunchRegistration c{"Alarm", {kHklm, "L", "c"}, "\\Windows\\other.exe", ""};
+  ASSERT_TRUE(notes().registerLaunch(a).ok());
+  ASSERT_TRUE(notes().registerLaunch(c).ok());
+  ASSERT_TRUE(notes().registerLaunch(b).ok());
+  auto all = notes().launches();
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].name, "Alarm");
+  EXPECT_EQ(all[1].name, "WAKE");
+  EXPECT_EQ(all[1].value.root, kHkcu);
+  EXPECT_EQ(all[1].value.key, "L\\M");
+  EXPECT_EQ(all[1].value.name, "b");
+  EXPECT_EQ(all[1].program, b.program);
+  EXPECT_EQ(all[1].params, "-x");
+
+  EXPECT_EQ(notes().registerLaunch({"", a.value, a.program, ""}).code(), Status::Code::kInvalid);
+  EXPECT_EQ(notes().registerLaunch({"n", a.value, "", ""}).code(), Status::Code::kInvalid);
+  EXPECT_TRUE(notes().stopLaunch("wake").ok());
+  EXPECT_EQ(notes().stopLaunch("Wake").code(), Status::Code::kNotFound);
+  ASSERT_EQ(notes().launches().size(), 1u);
+}
+
+TEST_F(SimNotificationsTest, ChangeOfAWatchedValueStartsTheProgram) {
+  installProbe();
+  ASSERT_TRUE(notes().registerLaunch({"ProbeWake", {kHklm, "Launch\\Me", "V"},
+                                      "\"\\WINDOWS\\probe.exe\"", "-x"}).ok());
+  ASSERT_TRUE(notes().registerLaunch({"Stopped", {kHklm, "Launch\\Me", "W"},
+                                      "\\Windows\\probe.exe", ""}).ok());
+  ASSERT_TRUE(notes().stopLaunch("stopped").ok());
+
+  reg().setValue(kHklm, "launch\\me", "v", RegValue::Dword(1));
+  reg().setValue(kHklm, "Launch\\Me", "V", RegValue::Dword(1));  // no change: no start
+  reg().setValue(kHklm, "Launch\\Me", "W", RegValue::Dword(1));
+  auto launches = journalEvents("launch");
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_NE(launches[0].find(R"("program":"\\WINDOWS\\probe.exe","params":"-x ProbeWake","ok":true)"),
+            std::string::npos)
+      << launches[0];
+  EXPECT_EQ(launches[0].find(R"("pid":null)"), std::string::npos) << launches[0];
+
+  // Deleting the value is a change too.
+  reg().deleteValue(kHklm, "Launch\\Me", "V");
+  EXPECT_EQ(journalEvents("launch").size(), 2u);
+  // The started programs end on their own; let them, before the device goes away.
+  for (int i = 0; i < 500 && journalEvents("exit").size() < 2; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(journalEvents("exit").size(), 2u);
+}
+
+}  // namespace
+}  // namespace zelko

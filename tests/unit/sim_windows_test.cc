@@ -1,0 +1,308 @@
+// Windows, messages, timers and the message loop of the emulated device, in one process.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+#include "tests/unit/device_fixture.h"
+
+namespace zelko {
+namespace {
+
+using platform::Message;
+using platform::Status;
+using platform::WindowHandle;
+using std::chrono::milliseconds;
+constexpr uint32_t kWmPing = platform::kWmUser + 1;
+
+class SimWindowsTest : public testing::DeviceTest {
+ protected:
+  platform::Windows& win() { return platform().windows(); }
+  // A class whose procedure records every message and answers with wParam * 2.
+  void registerRecorder(const std::string& cls) {
+    ASSERT_TRUE(win().registerClass(cls, [this](const Message& m) -> int64_t {
+      got_.push_back(m);
+      if (onMessage_) onMessage_(m);
+      return static_cast<int64_t>(m.wParam) * 2;
+    }).ok());
+  }
+  WindowHandle create(const std::string& cls, const std::string& title, WindowHandle parent = 0) {
+    auto w = win().createWindow(cls, title, parent);
+    EXPECT_TRUE(w.ok()) << w.status().message();
+    return w.ok() ? *w : 0;
+  }
+  std::vector<uint32_t> messagesTo(WindowHandle w) const {
+    std::vector<uint32_t> out;
+    for (const auto& m : got_) if (m.window == w) out.push_back(m.message);
+    return out;
+  }
+  size_t count(uint32_t message) const {
+    return std::count_if(got_.begin(), got_.end(), [&](const Message& m) { return m.message == message; });
+  }
+  // Pumps until `d` has passed: one pump returns once something was handled.
+  void pumpFor(milliseconds d) {
+    auto end = std::chrono::steady_clock::now() + d;
+    for (auto now = end - d; now < end; now = std::chrono::steady_clock::now()) {
+      if (!win().pumpMessages(std::chrono::duration_cast<milliseconds>(end - now))) break;
+    }
+  }
+  std::vector<Message> got_;
+  std::function<void(const Message&)> onMessage_;
+};
+
+TEST_F(SimWindowsTest, ClassesAndWindowsAreFoundWithoutRegardToCase) {
+  registerRecorder("HomeHost");
+  EXPECT_EQ(win().registerClass("HOMEHOST", [](const Message&) { return int64_t{0}; }).code(),
+            Status::Code::kInvalid);
+  EXPECT_EQ(win().registerClass("", [](const Message&) { return int64_t{0}; }).code(),
+            Status::Code::kInvalid);
+  EXPECT_EQ(win().createWindow("Unregistered", "x").status().code(), Status::Code::kNotFound);
+
+  EXPECT_EQ(win().findWindow("homehost"), 0u);
+  WindowHandle w = create("homehost", "Home");
+  ASSERT_NE(w, 0u);
+  EXPECT_EQ(win().findWindow("HOMEHOST"), w);
+  EXPECT_EQ(win().findWindow("Home"), 0u);  // titles are not classes
+  auto info = win().windowInfo(w);
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->className, "homehost");
+  EXPECT_EQ(info->title, "Home");
+  EXPECT_EQ(info->pid, getpid());
+  EXPECT_EQ(info->parent, 0u);
+
+  // An untitled window, however the empty title is spelled.
+  auto untitled = win().createWindow("HomeHost", std::string_view());
+  ASSERT_TRUE(untitled.ok()) << untitled.status().message();
+  EXPECT_EQ(win().windowInfo(*untitled)->title, "");
+}
+
+TEST_F(SimWindowsTest, ChildWindowsAreFoundUnderTheirParentOnly) {
+  registerRecorder("Frame");
+  registerRecorder("Pane");
+  WindowHandle frame = create("Frame", "f");
+  WindowHandle other = create("Frame", "g");
+  WindowHandle pane = create("Pane", "p", frame);
+  EXPECT_EQ(win().findChildWindow(frame, "PANE"), pane);
+  EXPECT_EQ(win().findChildWindow(other, "Pane"), 0u);
+  EXPECT_EQ(win().findChildWindow(0, "Pane"), 0u);
+  EXPECT_EQ(win().findWindow("Pane"), 0u);  // not a top-level window
+  EXPECT_EQ(win().windowInfo(pane)->parent, frame);
+  EXPECT_EQ(win().findWindow("Frame"), frame);  // the older of two
+
+  std::vector<WindowHandle> listed;
+  for (const auto& i : win().listWindows()) listed.push_back(i.handle);
+  EXPECT_EQ(listed, (std::vector<WindowHandle>{frame, other, pane}));
+}
+
+TEST_F(SimWindowsTest, DestroyWindowTellsItAndTakesItsChildren) {
+  registerRecorder("Frame");
+  WindowHandle frame = create("Frame", "f");
+  WindowHandle child = create("Frame", "c", frame);
+  WindowHandle grandchild = create("Frame", "gc", child);
+  WindowHandle sibling = create("Frame", "s");
+  ASSERT_TRUE(win().setTimer(child, 1, milliseconds(1)).ok());
+  // The procedure may already not find itself: it is gone from the device.
+  WindowHandle seenDuringDestroy = 1;
+  onMessage_ = [&](const Message& m) {
+    if (m.window == frame && m.message == platform::kWmDestroy) {
+      seenDuringDestroy = win().findWindow("Frame") == frame ? frame : 0;
+    }
+  };
+
+  ASSERT_TRUE(win().destroyWindow(frame).ok());
+  EXPECT_EQ(seenDuringDestroy, 0u);
+  for (WindowHandle w : {frame, child, grandchild}) {
+    EXPECT_EQ(messagesTo(w), std::vector<uint32_t>{platform::kWmDestroy}) << w;
+    EXPECT_FALSE(win().windowInfo(w));
+    EXPECT_EQ(win().postMessage({w, kWmPing, 0, 0}).code(), Status::Code::kNotFound);
+    EXPECT_EQ(win().sendMessage({w, kWmPing, 0, 0}).status().code(), Status::Code::kNotFound);
+  }
+  EXPECT_TRUE(messagesTo(sibling).empty());
+  EXPECT_EQ(win().findWindow("frame"), sibling);
+  EXPECT_EQ(win().destroyWindow(frame).code(), Status::Code::kInvalid);
+
+  got_.clear();
+  pumpFor(milliseconds(20));  // the child's timer went with it
+  EXPECT_TRUE(got_.empty());
+}
+
+TEST_F(SimWindowsTest, WindowDestroyingItselfAgainWhileGoingIsRefused) {
+  registerRecorder("Frame");
+  WindowHandle frame = create("Frame", "f");
+  WindowHandle child = create("Frame", "c", frame);
+  std::vector<Status> again;
+  onMessage_ = [&](const Message& m) {
+    if (m.message == platform::kWmDestroy && again.size() < 10) {
+      again.push_back(win().destroyWindow(m.window));
+      if (m.window == frame) again.push_back(win().destroyWindow(child));
+    }
+  };
+  ASSERT_TRUE(win().destroyWindow(frame).ok());
+  ASSERT_EQ(again.size(), 3u);
+  for (const Status& s : again) EXPECT_EQ(s.code(), Status::Code::kInvalid);
+  EXPECT_EQ(count(platform::kWmDestroy), 2u);
+}
+
+TEST_F(SimWindowsTest, PostedMessagesArriveInOrderFromTheLoop) {
+  registerRecorder("Q");
+  WindowHandle w = create("Q", "q");
+  for (uint64_t i = 1; i <= 5; ++i) ASSERT_TRUE(win().postMessage({w, kWmPing, i, -int64_t(i)}).ok());
+  ASSERT_TRUE(win().invalidate(w).ok());
+  EXPECT_TRUE(got_.empty());  // nothing runs before the loop does
+  EXPECT_TRUE(win().pumpMessages(milliseconds(0)));
+  ASSERT_EQ(got_.size(), 6u);
+  for (uint64_t i = 1; i <= 5; ++i) {
+    EXPECT_EQ(got_[i - 1].message, kWmPing);
+    EXPECT_EQ(got_[i - 1].wParam, i);
+    EXPECT_EQ(got_[i - 1].lParam, -int64_t(i));
+  }
+  EXPECT_EQ(got_[5].message, platform::kWmPaint);
+  EXPECT_EQ(win().invalidate(w + 100).code(), Status::Code::kNotFound);
+}
+
+TEST_F(SimWindowsTest, PumpEndsEvenWhenAHandlerKeepsPostingToItself) {
+  registerRecorder("Busy");
+  WindowHandle w = create("Busy", "b");
+  // Works in steps, posting itself the next one; the guard only ends a runaway pump.
+  onMessage_ = [&](const Message& m) {
+    if (m.message == kWmPing && got_.size() < 100000) win().postMessage({w, kWmPing, m.wParam + 1, 0});
+  };
+  ASSERT_TRUE(win().postMessage({w, kWmPing, 0, 0}).ok());
+  EXPECT_TRUE(win().pumpMessages(milliseconds(0)));
+  EXPECT_GE(got_.size(), 1u);
+  EXPECT_LE(got_.size(), 2u);
+  const size_t first = got_.size();
+  EXPECT_TRUE(win().pumpMessages(milliseconds(20)));
+  EXPECT_GT(got_.size(), first);
+  EXPECT_LT(got_.size(), 100u);
+  // The chain goes on where it stopped, in order.
+  for (size_t i = 0; i < got_.size(); ++i) EXPECT_EQ(got_[i].wParam, i);
+}
+
+TEST_F(SimWindowsTest, WorkerThreadsPostToTheLoopInTheirOrder) {
+  registerRecorder("Ui");
+  WindowHandle w = create("Ui", "u");
+  constexpr int kThreads = 3, kEach = 100;
+  std::atomic<int> failed{0};
+  std::vector<std::thread> workers;
+  for (int t = 0; t < kThreads; ++t) {
+    workers.emplace_back([&, t] {
+      for (int i = 0; i < kEach; ++i) {
+        if (!win().postMessage({w, kWmPing, static_cast<uint64_t>(t * 1000 + i), 0}).ok()) ++failed;
+      }
+    });
+  }
+  auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (got_.size() < size_t{kThreads * kEach} && std::chrono::steady_clock::now() < giveUp) {
+    win().pumpMessages(milliseconds(50));
+  }
+  for (auto& t : workers) t.join();
+  EXPECT_EQ(failed, 0);
+  ASSERT_EQ(got_.size(), size_t{kThreads * kEach});
+  std::vector<int> next(kThreads, 0);
+  for (const auto& m : got_) {
+    int t = static_cast<int>(m.wParam / 1000);
+    ASSERT_LT(t, kThreads);
+    EXPECT_EQ(static_cast<int>(m.wParam % 1000), next[t]++) << "thread " << t;
+  }
+}
+
+TEST_F(SimWindowsTest, SendMessageToOwnWindowRunsAtOnceAndReturnsTheResult) {
+  registerRecorder("S");
+  WindowHandle w = create("S", "s");
+  ASSERT_TRUE(win().postMessage({w, kWmPing, 1, 0}).ok());
+  auto r = win().sendMessage({w, kWmPing, 21, 0});
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(*r, 42);
+  ASSERT_EQ(got_.size(), 1u);  // sent before the posted one is handled
+  EXPECT_EQ(got_[0].wParam, 21u);
+  win().pumpMessages(milliseconds(0));
+  ASSERT_EQ(got_.size(), 2u);
+  EXPECT_EQ(got_[1].wParam, 1u);
+}
+
+TEST_F(SimWindowsTest, TimersTickUntilKilledAndAreReplacedById) {
+  registerRecorder("T");
+  WindowHandle w = create("T", "t");
+  ASSERT_TRUE(win().setTimer(w, 7, milliseconds(5)).ok());
+  pumpFor(milliseconds(60));
+  size_t ticks = count(platform::kWmTimer);
+  EXPECT_GE(ticks, 3u);
+  for (const auto& m : got_) EXPECT_EQ(m.wParam, 7u);
+
+  ASSERT_TRUE(win().killTimer(w, 7).ok());
+  EXPECT_EQ(win().killTimer(w, 7).code(), Status::Code::kNotFound);
+  got_.clear();
+  pumpFor(milliseconds(30));
+  EXPECT_TRUE(got_.empty());
+
+  // Setting the same id again replaces the interval rather than adding a second timer.
+  ASSERT_TRUE(win().setTimer(w, 8, milliseconds(5)).ok());
+  ASSERT_TRUE(win().setTimer(w, 8, milliseconds(10000)).ok());
+  pumpFor(milliseconds(30));
+  EXPECT_TRUE(got_.empty());
+
+  EXPECT_EQ(win().setTimer(w + 100, 1, milliseconds(5)).code(), Status::Code::kInvalid);
+}
+
+TEST_F(SimWindowsTest, TimerThatKillsItselfTicksOnce) {
+  registerRecorder("T");
+  WindowHandle w = create("T", "t");
+  onMessage_ = [&](const Message& m) {
+    if (m.message == platform::kWmTimer) win().killTimer(m.window, static_cast<uint32_t>(m.wParam));
+  };
+  ASSERT_TRUE(win().setTimer(w, 1, milliseconds(2)).ok());
+  // One pump serves a timer that falls due while it waits.
+  EXPECT_TRUE(win().pumpMessages(milliseconds(500)));
+  EXPECT_EQ(count(platform::kWmTimer), 1u);
+  pumpFor(milliseconds(20));
+  EXPECT_EQ(count(platform::kWmTimer), 1u);
+}
+
+TEST_F(SimWindowsTest, MessageLoopRunsTimersUntilQuitAndReturnsTheCode) {
+  registerRecorder("L");
+  WindowHandle w = create("L", "l");
+  onMessage_ = [&](const Message& m) {
+    if (m.message == platform::kWmTimer && count(platform::kWmTimer) == 3) win().postQuit(42);
+  };
+  ASSERT_TRUE(win().setTimer(w, 1, milliseconds(2)).ok());
+  EXPECT_EQ(win().runMessageLoop(), 42);
+  EXPECT_EQ(win().quitCode(), 42);
+  EXPECT_EQ(count(platform::kWmTimer), 3u);
+  // Once quit, the loop handles nothing more.
+  ASSERT_TRUE(win().postMessage({w, kWmPing, 0, 0}).ok());
+  EXPECT_FALSE(win().pumpMessages(milliseconds(0)));
+  EXPECT_EQ(count(kWmPing), 0u);
+}
+
+TEST_F(SimWindowsTest, PostedQuitMessageEndsTheLoop) {
+  registerRecorder("L");
+  WindowHandle w = create("L", "l");
+  ASSERT_TRUE(win().postMessage({w, kWmPing, 1, 0}).ok());
+  ASSERT_TRUE(win().postMessage({w, platform::kWmQuit, 7, 0}).ok());
+  ASSERT_TRUE(win().postMessage({w, kWmPing, 2, 0}).ok());
+  EXPECT_EQ(win().runMessageLoop(), 7);
+  ASSERT_EQ(got_.size(), 1u);  // the quit message itself never reaches the procedure
+  EXPECT_EQ(got_[0].wParam, 1u);
+}
+
+TEST_F(SimWindowsTest, ForegroundFollowsLiveWindows) {
+  registerRecorder("F");
+  WindowHandle a = create("F", "a");
+  EXPECT_EQ(win().foreground(), 0u);
+  ASSERT_TRUE(win().setForeground(a).ok());
+  EXPECT_EQ(win().foreground(), a);
+  EXPECT_EQ(win().setForeground(a + 100).code(), Status::Code::kNotFound);
+  ASSERT_TRUE(win().destroyWindow(a).ok());
+  EXPECT_EQ(win().foreground(), 0u);
+}
+
+}  // namespace
+}  // namespace zelko
