@@ -23,6 +23,10 @@ step reg dump HKLM 'Software\Microsoft\CHome'
 step reg dump HKLM 'System\State'
 step reg dump HKCU 'System\State'
 step reg set HKLM 'Software\Microsoft\CHome' Enabled --dword 1
+step contacts import tests/data/address_book_v30.vcf
+step contacts list
+step calendar add --subject 'Team meeting' --location 'Room 2' --start '2027-01-04 09:30' --rrule 'FREQ=WEEKLY;BYDAY=MO;COUNT=10'
+step calendar list
 step exec --wait 'tmail.exe' -to +33612345678
 step journal
 step down

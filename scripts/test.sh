@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 summary=()
+passed=0
+failed=0
 run_suite() {  # NAME BUILD_DIR CMAKE_ARGS...
   local name=$1 dir=$2; shift 2
   echo "== $name: building in $dir"
@@ -17,7 +19,14 @@ run_suite() {  # NAME BUILD_DIR CMAKE_ARGS...
   local out rc=0
   out=$(ctest --test-dir "$dir" -j2 --output-on-failure --timeout 300 2>&1) || rc=$?
   echo "$out" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
-  summary+=("$name: $(echo "$out" | grep -E 'tests passed' | tail -1)")
+  local line total bad
+  line=$(echo "$out" | grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' | tail -1)
+  total=$(echo "$line" | grep -Eo 'out of [0-9]+' | grep -Eo '[0-9]+' || echo 0)
+  bad=$(echo "$line" | grep -Eo '[0-9]+ tests failed' | grep -Eo '[0-9]+' || echo 0)
+  [ -n "$line" ] || { total=0; bad=1; }
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  summary+=("$name: ${line:-no test ran}")
   return $rc
 }
 
@@ -43,6 +52,7 @@ if [ "$seconds" != 0 ]; then
     else
       tail -40 "$corpus.log"
       summary+=("fuzz $(basename "$target"): FAILED")
+      failed=$((failed + 1))
       status=1
     fi
   done
@@ -51,4 +61,5 @@ fi
 echo
 echo "== summary"
 printf '%s\n' "${summary[@]}"
+echo "summary: $passed passed, $failed failed"
 exit $status
