@@ -71,6 +71,7 @@ extern const Command kRunCommands[];      // exec action post
 extern const Command kClockCommands[];    // clock
 extern const Command kInspectCommands[];  // journal windows
 extern const Command kItemsCommands[];    // contacts calendar
+extern const Command kPowerCommands[];    // battery memory storage
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);

@@ -20,7 +20,8 @@ const char kUsage[] =
     "commands:\n";
 
 const Command* const kGroups[] = {kDeviceCommands, kRegCommands,     kRunCommands,
-                                  kClockCommands,  kInspectCommands, kItemsCommands};
+                                  kClockCommands,  kPowerCommands,   kInspectCommands,
+                                  kItemsCommands};
 
 const Command* findCommand(const std::string& name) {
   for (const Command* group : kGroups) {

@@ -5,20 +5,22 @@
 
 namespace zelko::platform {
 
+inline constexpr uint8_t kNoBatteryReading = 255;
+
 struct PowerStatus {
-  bool acLine = false;          // on external power
-  uint8_t batteryPercent = 255;  // 0-100, 255 when there is no reading
+  bool acLine = false;                         // on external power
+  uint8_t batteryPercent = kNoBatteryReading;  // 0-100, 255 when there is no reading
 };
 
 struct MemoryStatus {
-  uint32_t loadPercent = 0;
+  uint32_t loadPercent = 0;        // 0-100: the share of physical memory in use
   uint64_t totalPhysical = 0;      // bytes
-  uint64_t availablePhysical = 0;  // bytes
+  uint64_t availablePhysical = 0;  // bytes, never more than totalPhysical
 };
 
 struct StorageStatus {
-  uint64_t total = 0;  // bytes of the object store
-  uint64_t free = 0;
+  uint64_t total = 0;  // bytes of the object store; may be 0
+  uint64_t free = 0;   // bytes, never more than total
 };
 
 class Power {
@@ -28,7 +30,8 @@ class Power {
   Power& operator=(const Power&) = delete;
   virtual ~Power() = default;
 
-  // A fresh reading each call.
+  // A fresh reading each call; never fails (a source that cannot be read gives the
+  // defaults above).
   virtual PowerStatus powerStatus() = 0;
   virtual MemoryStatus memoryStatus() = 0;
   virtual StorageStatus storageStatus() = 0;

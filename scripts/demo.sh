@@ -19,6 +19,8 @@ step up
 step clock set '2026-12-31 23:59'
 step clock advance 1
 step clock show
+step battery 42 --no-ac
+step memory --load 37 --total 262144 --avail 165150
 step reg dump HKLM 'Software\Microsoft\CHome'
 step reg dump HKLM 'System\State'
 step reg dump HKCU 'System\State'

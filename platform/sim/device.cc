@@ -13,6 +13,7 @@
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_journal.h"
 #include "platform/sim/sim_notifications.h"
+#include "platform/sim/sim_power.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_sync.h"
@@ -85,7 +86,7 @@ class SimDevice final : public Device, public Platform {
                  [this](uint64_t cookie) { notifications_.dispatch(cookie); }),
         sync_(dir_ / "run"),
         ui_(journal_),
-        power_(makeStubPower(journal_)),
+        power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
         radios_(makeStubRadios(journal_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
         messaging_(makeStubMessaging(journal_)),

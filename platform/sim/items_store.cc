@@ -325,16 +325,24 @@ Status SimItems::writeAppointment(Database& db, const Appointment& a, bool inser
   return q.run();
 }
 
+Status SimItems::change(ItemFolder folder, uint32_t message,
+                        const std::function<Status(Database&)>& body) {
+  auto d = db();
+  if (!d.ok()) return d.status();
+  Database& db = **d;
+  Status s = db.write([&] { return body(db); });
+  if (s.ok()) announce(folder, message);
+  return s;
+}
+
 Result<std::vector<uint32_t>> SimItems::addContacts(const std::vector<NewContact>& contacts) {
   for (size_t i = 0; i < contacts.size(); ++i) {
     Status s = checkContact(contacts[i].contact, i);
     if (!s.ok()) return s;
   }
-  auto d = db();
-  if (!d.ok()) return d.status();
-  Database& db = **d;
   std::vector<uint32_t> oids;
-  Status s = db.write([&] {
+  if (contacts.empty()) return oids;
+  Status s = change(ItemFolder::kContacts, kItemAdded, [&](Database& db) {
     for (const NewContact& n : contacts) {
       auto oid = newOid(db, ItemFolder::kContacts);
       if (!oid.ok()) return oid.status();
@@ -348,7 +356,6 @@ Result<std::vector<uint32_t>> SimItems::addContacts(const std::vector<NewContact
     return Status::Ok();
   });
   if (!s.ok()) return s;
-  if (!oids.empty()) announce(ItemFolder::kContacts, kItemAdded);
   return oids;
 }
 
@@ -357,11 +364,9 @@ Result<std::vector<uint32_t>> SimItems::addAppointments(const std::vector<Appoin
     Status s = checkAppointment(appointments[i], i);
     if (!s.ok()) return s;
   }
-  auto d = db();
-  if (!d.ok()) return d.status();
-  Database& db = **d;
   std::vector<uint32_t> oids;
-  Status s = db.write([&] {
+  if (appointments.empty()) return oids;
+  Status s = change(ItemFolder::kCalendar, kItemAdded, [&](Database& db) {
     for (const Appointment& given : appointments) {
       auto oid = newOid(db, ItemFolder::kCalendar);
       if (!oid.ok()) return oid.status();
@@ -374,49 +379,34 @@ Result<std::vector<uint32_t>> SimItems::addAppointments(const std::vector<Appoin
     return Status::Ok();
   });
   if (!s.ok()) return s;
-  if (!oids.empty()) announce(ItemFolder::kCalendar, kItemAdded);
   return oids;
 }
 
 Status SimItems::updateContact(const Contact& contact) {
   Status s = checkContact(contact, 0);
   if (!s.ok()) return s;
-  auto d = db();
-  if (!d.ok()) return d.status();
-  Database& db = **d;
-  s = db.write([&] {
+  return change(ItemFolder::kContacts, kItemChanged, [&](Database& db) {
     Status w = writeContact(db, contact, false);
     if (w.ok() && db.changes() == 0) w = Status::NotFound("no contact " + std::to_string(contact.oid));
     return w;
   });
-  if (s.ok()) announce(ItemFolder::kContacts, kItemChanged);
-  return s;
 }
 
 Status SimItems::updateAppointment(const Appointment& appointment) {
   Status s = checkAppointment(appointment, 0);
   if (!s.ok()) return s;
-  auto d = db();
-  if (!d.ok()) return d.status();
-  Database& db = **d;
-  s = db.write([&] {
+  return change(ItemFolder::kCalendar, kItemChanged, [&](Database& db) {
     Status w = writeAppointment(db, appointment, false);
     if (w.ok() && db.changes() == 0) {
       w = Status::NotFound("no appointment " + std::to_string(appointment.oid));
     }
     return w;
   });
-  if (s.ok()) announce(ItemFolder::kCalendar, kItemChanged);
-  return s;
 }
 
 Status SimItems::setContactPicture(uint32_t oid, std::string_view picture) {
-  auto d = db();
-  if (!d.ok()) return d.status();
-  Database& db = **d;
-  Status s = db.write([&] { return writePicture(db, oid, picture); });
-  if (s.ok()) announce(ItemFolder::kContacts, kItemChanged);
-  return s;
+  return change(ItemFolder::kContacts, kItemChanged,
+                [&](Database& db) { return writePicture(db, oid, picture); });
 }
 
 Status SimItems::removeItem(uint32_t oid) {

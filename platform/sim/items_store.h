@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -43,6 +44,9 @@ class SimItems final : public Items {
   Result<std::vector<Item>> readItems(Database& db, ItemFolder folder, int64_t oid);
   std::optional<ItemFolder> folderOf(Database& db, uint32_t oid);
   Result<uint32_t> newOid(Database& db, ItemFolder folder);
+  // Runs `body` in one write transaction and, when it succeeds, posts `message` for
+  // `folder` to the windows that asked for change messages.
+  Status change(ItemFolder folder, uint32_t message, const std::function<Status(Database&)>& body);
   Status writeContact(Database& db, const Contact& c, bool insert);
   Status writeAppointment(Database& db, const Appointment& a, bool insert);
   // Tells every registered window of another process that `folder` changed.

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "platform/text.h"
 
@@ -169,6 +170,11 @@ Result<ExecResult> SimShell::startProgram(const std::string& asked, const std::s
   } else {
     result.exitCode = waitChild(launcherPid, static_cast<int>(request.waitLimit.count()));
     result.timedOut = !result.exitCode.has_value();
+    if (result.timedOut) {
+      // The program runs on; reap its launcher when it ends, so that a resident caller
+      // that gives up waiting again and again does not collect zombies.
+      std::thread([launcherPid] { waitChild(launcherPid, -1); }).detach();
+    }
   }
   if (pid == 0) return Status::Failed(asked + ": the program could not be started");
   return result;

@@ -17,14 +17,6 @@ class StubBase {
   const char* service_;
 };
 
-class StubPower final : public Power, StubBase {
- public:
-  explicit StubPower(Journal& j) : StubBase(j, "power") {}
-  PowerStatus powerStatus() override { note("powerStatus"); return {}; }
-  MemoryStatus memoryStatus() override { note("memoryStatus"); return {}; }
-  StorageStatus storageStatus() override { note("storageStatus"); return {}; }
-};
-
 class StubRadios final : public Radios, StubBase {
  public:
   explicit StubRadios(Journal& j) : StubBase(j, "radios") {}
@@ -76,7 +68,6 @@ void reportStub(Journal& journal, std::string_view service, std::string_view cal
   journal.record("stub", {JsonField::Text("service", service), JsonField::Text("call", call)});
 }
 
-std::unique_ptr<Power> makeStubPower(Journal& j) { return std::make_unique<StubPower>(j); }
 std::unique_ptr<Radios> makeStubRadios(Journal& j) { return std::make_unique<StubRadios>(j); }
 std::unique_ptr<Messaging> makeStubMessaging(Journal& j) {
   return std::make_unique<StubMessaging>(j);

@@ -4,7 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 extern char** environ;
@@ -30,25 +34,22 @@ int EndToEndTest::tool(const std::vector<std::string>& args, std::string* out) {
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
+  // Output goes to a file, not a pipe: programs that the command starts (a launch
+  // notification fired by reg set) inherit it, and a pipe would stay open until they end.
+  std::string outFile = (dir() / "tool.out").string();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = 0;
   int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  std::string text;
-  char buf[4096];
-  ssize_t n;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
-  close(fds[0]);
   if (rc != 0) return -1;
   int status = 0;
   waitpid(pid, &status, 0);
-  if (out) *out = text;
+  if (out) {
+    std::ifstream in(outFile, std::ios::binary);
+    *out = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

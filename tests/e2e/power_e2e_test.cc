@@ -1,0 +1,117 @@
+// battery, memory and storage through zelko-device: what a user sets is what the device
+// reports, and a watcher of the battery state wakes for each change.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_fixture.h"
+
+namespace zelko::testing {
+namespace {
+
+using PowerEndToEnd = EndToEndTest;
+
+TEST_F(PowerEndToEnd, BatteryLevelAndLineAreSetApartOrTogether) {
+  std::string out;
+  ASSERT_EQ(tool({"battery", "42", "--no-ac"}), 0);
+  ASSERT_EQ(tool({"battery"}, &out), 0);
+  EXPECT_EQ(out, "42\tbattery\n");
+  ASSERT_EQ(tool({"reg", "get", "HKLM", "System\\State\\Battery", "Main"}, &out), 0);
+  EXPECT_EQ(out, "42\n");
+
+  // The line alone keeps the level; the level alone keeps the line.
+  ASSERT_EQ(tool({"battery", "--ac"}), 0);
+  ASSERT_EQ(tool({"battery"}, &out), 0);
+  EXPECT_EQ(out, "42\tac\n");
+  ASSERT_EQ(tool({"battery", "7"}), 0);
+  ASSERT_EQ(tool({"battery"}, &out), 0);
+  EXPECT_EQ(out, "7\tac\n");
+  ASSERT_EQ(tool({"reg", "get", "HKLM", "System\\State\\Battery", "Main"}, &out), 0);
+  EXPECT_EQ(out, std::to_string(0x100 | 7) + "\n");
+
+  // What battery prints can be given back to it.
+  ASSERT_EQ(tool({"battery", "none"}), 0);
+  ASSERT_EQ(tool({"battery"}, &out), 0);
+  EXPECT_EQ(out, "none\tac\n");
+}
+
+TEST_F(PowerEndToEnd, AWatcherOfTheBatteryStateWakesForEachChange) {
+  int pid = startProbe("watch System\\State\\Battery Main 3");
+  ASSERT_NE(pid, 0);
+  ASSERT_TRUE(waitFor([&] { return report("watching") == "yes"; }));
+  for (std::vector<std::string> args : {std::vector<std::string>{"battery", "50", "--no-ac"},
+                                        {"battery", "51"},
+                                        {"battery", "51", "--ac"}}) {
+    ASSERT_EQ(tool(args), 0);
+  }
+  ASSERT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
+  EXPECT_EQ(exitCodeOf(pid), 0) << "the watcher ends with 0 only after three changes";
+}
+
+TEST_F(PowerEndToEnd, RealReadingsComeBackAndAreWellFormed) {
+  ASSERT_EQ(tool({"battery", "10", "--no-ac"}), 0);
+  ASSERT_EQ(tool({"memory", "--load", "1", "--total", "1", "--avail", "1"}), 0);
+  ASSERT_EQ(tool({"storage", "--total", "1", "--free", "1"}), 0);
+  for (const char* command : {"battery", "memory", "storage"}) {
+    ASSERT_EQ(tool({command, "--real"}), 0) << command;
+  }
+  std::string out;
+  ASSERT_EQ(tool({"memory"}, &out), 0);
+  unsigned load = 0;
+  unsigned long long total = 0, avail = 0;
+  ASSERT_EQ(std::sscanf(out.c_str(), "%u\t%llu\t%llu\n", &load, &total, &avail), 3) << out;
+  EXPECT_LE(load, 100u);
+  EXPECT_GT(total, 1u);  // a Linux machine has more than the 1 KB set above
+  EXPECT_LE(avail, total);
+  ASSERT_EQ(tool({"storage"}, &out), 0);
+  ASSERT_EQ(std::sscanf(out.c_str(), "%llu\t%llu\n", &total, &avail), 2) << out;
+  EXPECT_GT(total, 1u);
+  EXPECT_LE(avail, total);
+  ASSERT_EQ(tool({"battery"}, &out), 0);
+  EXPECT_NE(out, "10\tbattery\n");
+  EXPECT_TRUE(out.ends_with("\tac\n") || out.ends_with("\tbattery\n")) << out;
+}
+
+TEST_F(PowerEndToEnd, BadInputIsAUsageErrorThatChangesNothing) {
+  ASSERT_EQ(tool({"battery", "60", "--no-ac"}), 0);
+  ASSERT_EQ(tool({"memory", "--load", "10", "--total", "100", "--avail", "50"}), 0);
+  ASSERT_EQ(tool({"storage", "--total=100", "--free=50"}), 0);
+  const std::vector<std::vector<std::string>> bad = {
+      {"battery", "101"}, {"battery", "-1"}, {"battery", "half"}, {"battery", "50", "60"},
+      {"battery", "50", "--ac", "--no-ac"}, {"battery", "--real", "50"},
+      {"memory", "--load", "10"}, {"memory", "--load", "101", "--total", "100", "--avail", "5"},
+      {"memory", "--load", "10", "--total", "100", "--avail", "101"},
+      {"memory", "--load", "10", "--total", "4294967296", "--avail", "1"},
+      {"memory", "--load", "10", "--total", "99999999999999999999999", "--avail", "1"},
+      {"memory", "--real", "--load", "1"}, {"memory", "extra"},
+      {"storage", "--total", "100"}, {"storage", "--total", "100", "--free", "101"},
+      {"storage", "--total", "", "--free", "0"}, {"storage", "--total"},
+  };
+  for (const auto& args : bad) {
+    std::string out;
+    EXPECT_EQ(tool(args, &out), 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+    EXPECT_EQ(out, "");
+  }
+  std::string out;
+  ASSERT_EQ(tool({"battery"}, &out), 0);
+  EXPECT_EQ(out, "60\tbattery\n");
+  ASSERT_EQ(tool({"reg", "get", "HKLM", "System\\State\\Battery", "Main"}, &out), 0);
+  EXPECT_EQ(out, "60\n");
+  ASSERT_EQ(tool({"memory"}, &out), 0);
+  EXPECT_EQ(out, "10\t100\t50\n");
+  ASSERT_EQ(tool({"storage"}, &out), 0);
+  EXPECT_EQ(out, "100\t50\n");
+}
+
+TEST_F(PowerEndToEnd, EachCommandExplainsItself) {
+  for (const char* command : {"battery", "memory", "storage"}) {
+    std::string out;
+    ASSERT_EQ(tool({command, "--help"}, &out), 0);
+    EXPECT_TRUE(out.starts_with(std::string("usage: zelko-device ") + command)) << out;
+  }
+}
+
+}  // namespace
+}  // namespace zelko::testing

@@ -1,0 +1,269 @@
+// Power, memory and storage of the emulated device: the host's readings and the settings
+// that replace them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sim/device_settings.h"
+#include "platform/sim/sim_power.h"
+#include "tests/unit/device_fixture.h"
+
+namespace zelko {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::PowerStatus;
+using platform::RegValue;
+using platform::Root;
+using platform::sim::HostSources;
+using platform::sim::SimPower;
+
+// A fake /sys/class/power_supply, one folder per supply.
+class PowerSupplies {
+ public:
+  explicit PowerSupplies(fs::path root) : root_(std::move(root)) { fs::create_directories(root_); }
+  void add(const std::string& name, std::initializer_list<std::pair<const char*, const char*>> files) {
+    fs::create_directories(root_ / name);
+    for (const auto& [file, text] : files) std::ofstream(root_ / name / file) << text << "\n";
+  }
+  const fs::path& root() const { return root_; }
+
+ private:
+  fs::path root_;
+};
+
+class HostPowerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "zelko-power-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  PowerStatus read(const PowerSupplies& s) { return platform::sim::readHostPower(s.root()); }
+  fs::path dir_;
+};
+
+TEST_F(HostPowerTest, BatteryLevelAndMainsLine) {
+  PowerSupplies s(dir_ / "ps");
+  s.add("BAT0", {{"type", "Battery"}, {"capacity", "57"}, {"status", "Discharging"}});
+  s.add("AC", {{"type", "Mains"}, {"online", "0"}});
+  EXPECT_EQ(read(s).batteryPercent, 57);
+  EXPECT_FALSE(read(s).acLine);
+
+  s.add("AC", {{"type", "Mains"}, {"online", "1"}});
+  EXPECT_TRUE(read(s).acLine);
+  // A USB charger counts as external power too, as does a battery that says it charges.
+  s.add("AC", {{"type", "Mains"}, {"online", "0"}});
+  s.add("ucsi", {{"type", "USB"}, {"online", "1"}});
+  EXPECT_TRUE(read(s).acLine);
+  s.add("ucsi", {{"type", "USB"}, {"online", "0"}});
+  s.add("BAT0", {{"type", "Battery"}, {"capacity", "57"}, {"status", "Charging"}});
+  EXPECT_TRUE(read(s).acLine);
+}
+
+TEST_F(HostPowerTest, MachineWithoutBatteryRunsOnMainsWithNoReading) {
+  PowerSupplies empty(dir_ / "none");
+  EXPECT_EQ(read(empty).batteryPercent, 255);
+  EXPECT_TRUE(read(empty).acLine);
+  EXPECT_EQ(platform::sim::readHostPower(dir_ / "missing").batteryPercent, 255);
+  EXPECT_TRUE(platform::sim::readHostPower(dir_ / "missing").acLine);
+
+  // A mouse's battery and a removed battery are not the machine's.
+  PowerSupplies s(dir_ / "ps");
+  s.add("hid-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "20"}});
+  s.add("BAT1", {{"type", "Battery"}, {"present", "0"}, {"capacity", "0"}});
+  EXPECT_EQ(read(s).batteryPercent, 255);
+  EXPECT_TRUE(read(s).acLine);
+}
+
+TEST_F(HostPowerTest, OddBatteryFilesGiveSaneReadings) {
+  PowerSupplies s(dir_ / "ps");
+  // Two batteries share out as their mean; a level above 100 counts as 100.
+  s.add("BAT0", {{"type", "Battery"}, {"capacity", "40"}});
+  s.add("BAT1", {{"type", "Battery"}, {"capacity", "250"}});
+  EXPECT_EQ(read(s).batteryPercent, 70);
+  // A battery without a readable level is still a battery: on its own power, no reading.
+  PowerSupplies t(dir_ / "ps2");
+  t.add("BAT0", {{"type", "Battery"}, {"capacity", "lots"}});
+  EXPECT_EQ(read(t).batteryPercent, 255);
+  EXPECT_FALSE(read(t).acLine);
+}
+
+TEST(MemInfoTest, LoadIsTheUsedShareOfTotal) {
+  auto m = platform::sim::parseMemInfo(
+      "MemTotal:        1000 kB\nMemFree:          100 kB\nMemAvailable:     250 kB\n");
+  EXPECT_EQ(m.totalPhysical, 1000u * 1024);
+  EXPECT_EQ(m.availablePhysical, 250u * 1024);
+  EXPECT_EQ(m.loadPercent, 75u);
+  // Rounded down, as an integer share.
+  EXPECT_EQ(platform::sim::parseMemInfo("MemTotal: 3 kB\nMemAvailable: 2 kB\n").loadPercent, 33u);
+}
+
+TEST(MemInfoTest, OldKernelsAndDamagedFilesStayInBounds) {
+  // Without MemAvailable: free plus buffers plus page cache.
+  auto old = platform::sim::parseMemInfo(
+      "MemTotal: 1000 kB\nMemFree: 100 kB\nBuffers: 50 kB\nCached: 250 kB\n");
+  EXPECT_EQ(old.availablePhysical, 400u * 1024);
+  EXPECT_EQ(old.loadPercent, 60u);
+
+  auto over = platform::sim::parseMemInfo("MemTotal: 100 kB\nMemAvailable: 900 kB\n");
+  EXPECT_EQ(over.availablePhysical, over.totalPhysical);
+  EXPECT_EQ(over.loadPercent, 0u);
+
+  auto huge = platform::sim::parseMemInfo("MemTotal: 18446744073709551615 kB\nMemAvailable: 0 kB\n");
+  EXPECT_EQ(huge.totalPhysical, UINT64_MAX);  // saturated, not wrapped
+  EXPECT_EQ(huge.loadPercent, 100u);
+
+  for (const char* bad : {"", "MemTotal: 0 kB\n", "garbage\n:\nMemTotal:\nMemTotal: x kB",
+                          "MemAvailable: 5 kB\n"}) {
+    auto m = platform::sim::parseMemInfo(bad);
+    EXPECT_EQ(m.totalPhysical, 0u) << bad;
+    EXPECT_EQ(m.availablePhysical, 0u) << bad;
+    EXPECT_EQ(m.loadPercent, 0u) << bad;
+  }
+}
+
+TEST(HostStorageTest, ReadsTheFileSystemOrNothing) {
+  auto s = platform::sim::readHostStorage(fs::temp_directory_path());
+  EXPECT_GT(s.total, 0u);
+  EXPECT_LE(s.free, s.total);
+  auto none = platform::sim::readHostStorage("/no/such/folder/here");
+  EXPECT_EQ(none.total, 0u);
+  EXPECT_EQ(none.free, 0u);
+}
+
+TEST(BatteryStateValueTest, EveryLevelAndLineHasItsOwnValue) {
+  std::set<uint32_t> seen;
+  for (int ac = 0; ac < 2; ++ac) {
+    for (int p = 0; p <= 100; ++p) {
+      seen.insert(platform::sim::batteryStateValue({ac == 1, static_cast<uint8_t>(p)}));
+    }
+    seen.insert(platform::sim::batteryStateValue({ac == 1, 255}));
+  }
+  EXPECT_EQ(seen.size(), 2u * 102);
+  // The idle phone's value: full, on its own power.
+  EXPECT_EQ(platform::sim::batteryStateValue({false, 100}), 100u);
+  EXPECT_EQ(platform::sim::batteryStateValue({true, 42}), 0x100u | 42);
+}
+
+// The device's own power service against a fake host, and a second SimPower standing for
+// the device tool in another process.
+class SimPowerTest : public testing::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    host_.powerSupplies = dir() / "ps";
+    host_.memInfo = dir() / "meminfo";
+    PowerSupplies s(host_.powerSupplies);
+    s.add("BAT0", {{"type", "Battery"}, {"capacity", "33"}});
+    std::ofstream(host_.memInfo) << "MemTotal: 2000 kB\nMemAvailable: 500 kB\n";
+    power_ = std::make_unique<SimPower>(device().settings(), platform().registry(),
+                                        device().dir() / "fs", host_);
+  }
+  std::optional<uint32_t> batteryState() {
+    auto v = platform().registry().getValue(Root::kLocalMachine, "System\\State\\Battery", "Main");
+    if (!v.ok()) return std::nullopt;
+    EXPECT_EQ(v->type, platform::ValueType::kDword);
+    return v->dword;
+  }
+  HostSources host_;
+  std::unique_ptr<SimPower> power_;
+};
+
+TEST_F(SimPowerTest, SettingsWinUntilTheHostIsChosenAgain) {
+  EXPECT_EQ(power_->powerStatus().batteryPercent, 33);
+  EXPECT_EQ(power_->memoryStatus().loadPercent, 75u);
+
+  ASSERT_TRUE(power_->setBattery(80, true).ok());
+  ASSERT_TRUE(power_->setMemory(40, 4096, 1024).ok());
+  ASSERT_TRUE(power_->setStorage(10240, 2048).ok());
+  // The device's service sees what the tool set, without being told.
+  auto& devicePower = platform().power();
+  EXPECT_EQ(devicePower.powerStatus().batteryPercent, 80);
+  EXPECT_TRUE(devicePower.powerStatus().acLine);
+  auto m = devicePower.memoryStatus();
+  EXPECT_EQ(m.loadPercent, 40u);
+  EXPECT_EQ(m.totalPhysical, 4096u * 1024);
+  EXPECT_EQ(m.availablePhysical, 1024u * 1024);
+  auto st = devicePower.storageStatus();
+  EXPECT_EQ(st.total, 10240u * 1024);
+  EXPECT_EQ(st.free, 2048u * 1024);
+
+  ASSERT_TRUE(power_->useHostBattery().ok());
+  ASSERT_TRUE(power_->useHostMemory().ok());
+  ASSERT_TRUE(power_->useHostStorage().ok());
+  EXPECT_EQ(power_->powerStatus().batteryPercent, 33);
+  EXPECT_FALSE(power_->powerStatus().acLine);
+  EXPECT_EQ(power_->memoryStatus().loadPercent, 75u);
+  auto real = power_->storageStatus();
+  EXPECT_GT(real.total, 0u);
+  EXPECT_LE(real.free, real.total);
+}
+
+TEST_F(SimPowerTest, BatteryChangesReachTheStateValue) {
+  ASSERT_TRUE(power_->setBattery(50, false).ok());
+  EXPECT_EQ(batteryState(), 50u);
+  ASSERT_TRUE(power_->setBattery(50, true).ok());
+  EXPECT_EQ(batteryState(), 0x100u | 50);
+  ASSERT_TRUE(power_->setBattery(255, false).ok());
+  EXPECT_EQ(batteryState(), 255u);
+  EXPECT_EQ(power_->powerStatus().batteryPercent, 255);
+  // Back to the host: the value follows the host's battery.
+  ASSERT_TRUE(power_->useHostBattery().ok());
+  EXPECT_EQ(batteryState(), 33u);
+}
+
+TEST_F(SimPowerTest, ImpossibleReadingsChangeNothing) {
+  ASSERT_TRUE(power_->setBattery(60, false).ok());
+  ASSERT_TRUE(power_->setMemory(10, 100, 90).ok());
+  ASSERT_TRUE(power_->setStorage(100, 10).ok());
+
+  EXPECT_EQ(power_->setBattery(101, true).code(), platform::Status::Code::kInvalid);
+  EXPECT_EQ(power_->setBattery(254, true).code(), platform::Status::Code::kInvalid);
+  EXPECT_EQ(power_->setMemory(101, 100, 10).code(), platform::Status::Code::kInvalid);
+  EXPECT_EQ(power_->setMemory(10, 100, 101).code(), platform::Status::Code::kInvalid);
+  EXPECT_EQ(power_->setMemory(10, platform::sim::kMaxKilobytes + 1, 0).code(),
+            platform::Status::Code::kInvalid);
+  EXPECT_EQ(power_->setStorage(100, 101).code(), platform::Status::Code::kInvalid);
+  EXPECT_EQ(power_->setStorage(platform::sim::kMaxKilobytes + 1, 0).code(),
+            platform::Status::Code::kInvalid);
+
+  EXPECT_EQ(power_->powerStatus().batteryPercent, 60);
+  EXPECT_FALSE(power_->powerStatus().acLine);
+  EXPECT_EQ(batteryState(), 60u);
+  EXPECT_EQ(power_->memoryStatus().availablePhysical, 90u * 1024);
+  EXPECT_EQ(power_->storageStatus().free, 10u * 1024);
+}
+
+TEST_F(SimPowerTest, EdgeReadingsAreKeptAsSet) {
+  // An empty store is a reading the engine must cope with, so the device can give it.
+  ASSERT_TRUE(power_->setStorage(0, 0).ok());
+  EXPECT_EQ(power_->storageStatus().total, 0u);
+  auto max = platform::sim::kMaxKilobytes;
+  ASSERT_TRUE(power_->setMemory(100, max, max).ok());
+  EXPECT_EQ(power_->memoryStatus().totalPhysical, max * 1024);
+  ASSERT_TRUE(power_->setBattery(0, false).ok());
+  EXPECT_EQ(power_->powerStatus().batteryPercent, 0);
+}
+
+TEST_F(SimPowerTest, DamagedSettingsFallBackToTheHost) {
+  auto& settings = device().settings();
+  for (const char* bad : {"x", "50", "50 2", "300 1", "50 1 extra", "-1 0", " 50 1", "50  1"}) {
+    ASSERT_TRUE(settings.set("power.battery", bad).ok());
+    EXPECT_EQ(power_->powerStatus().batteryPercent, 33) << bad;
+  }
+  for (const char* bad : {"10 100", "10 100 200", "101 100 50", "1 99999999999999999999 0"}) {
+    ASSERT_TRUE(settings.set("power.memory", bad).ok());
+    EXPECT_EQ(power_->memoryStatus().loadPercent, 75u) << bad;
+  }
+  ASSERT_TRUE(settings.set("power.storage", "10 20").ok());
+  EXPECT_NE(power_->storageStatus().total, 10u * 1024);
+}
+
+}  // namespace
+}  // namespace zelko
