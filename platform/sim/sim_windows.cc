@@ -87,7 +87,8 @@ Status SimWindows::destroyWindow(WindowHandle window) {
   // A procedure that destroys its window again from kWmDestroy would recurse without end.
   if (!dying_.insert(window).second) return Status::Invalid("the window is being destroyed");
   // Children go with their parent.
-  for (const Row& child : rows("parent = ?", static_cast<int64_t>(window), "")) {
+  auto children = rows("parent = ?", [&](Statement& q) { q.bind(1, static_cast<int64_t>(window)); });
+  for (const Row& child : children) {
     if (local_.count(child.info.handle)) destroyWindow(child.info.handle);
   }
   db_.write([&] {
@@ -102,15 +103,14 @@ Status SimWindows::destroyWindow(WindowHandle window) {
   return Status::Ok();
 }
 
-std::vector<SimWindows::Row> SimWindows::rows(std::string_view where, int64_t a,
-                                              std::string_view b) {
+std::vector<SimWindows::Row> SimWindows::rows(std::string_view where,
+                                              const std::function<void(Statement&)>& bind) {
   std::string sql =
       "SELECT hwnd, parent, class, title, pid, start, address FROM windows WHERE " +
       std::string(where) + " ORDER BY hwnd";
   auto guard = db_.lock();
   Statement& q = db_.prepare(sql);
-  if (where.find('?') != std::string_view::npos) q.bind(1, a);
-  if (where.find("?2") != std::string_view::npos) q.bind(2, b);
+  bind(q);
   std::vector<Row> out;
   while (q.step()) {
     Row r;
@@ -128,13 +128,14 @@ std::vector<SimWindows::Row> SimWindows::rows(std::string_view where, int64_t a,
 }
 
 std::optional<SimWindows::Row> SimWindows::liveRow(WindowHandle window) {
-  auto found = rows("hwnd = ?", static_cast<int64_t>(window), "");
+  auto found = rows("hwnd = ?", [&](Statement& q) { q.bind(1, static_cast<int64_t>(window)); });
   if (found.empty()) return std::nullopt;
   return found.front();
 }
 
 WindowHandle SimWindows::firstLive(int64_t parent, std::string_view className) {
-  auto found = rows("parent = ?1 AND classfold = ?2", parent, foldCase(className));
+  auto found = rows("parent = ? AND classfold = ?",
+                    [&](Statement& q) { q.bind(1, parent).bind(2, foldCase(className)); });
   return found.empty() ? 0 : found.front().info.handle;
 }
 
@@ -153,7 +154,7 @@ std::optional<WindowInfo> SimWindows::windowInfo(WindowHandle window) {
 
 std::vector<WindowInfo> SimWindows::listWindows() {
   std::vector<WindowInfo> out;
-  for (auto& r : rows("1 = 1", 0, "")) out.push_back(std::move(r.info));
+  for (auto& r : rows("1 = 1", [](Statement&) {})) out.push_back(std::move(r.info));
   return out;
 }
 

@@ -56,7 +56,8 @@ class SimWindows final : public Windows {
     std::chrono::steady_clock::time_point due;
   };
 
-  std::vector<Row> rows(std::string_view where, int64_t a, std::string_view b);
+  // The live windows matching `where`, whose parameters `bind` fills.
+  std::vector<Row> rows(std::string_view where, const std::function<void(Statement&)>& bind);
   std::optional<Row> liveRow(WindowHandle window);
   WindowHandle firstLive(int64_t parent, std::string_view className);
   // Waits at most `wait` for the next packet, serving due timers meanwhile; false when none.
