@@ -1,9 +1,4 @@
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <fstream>
 
 #include "platform/sim/db.h"
 #include "platform/sim/items_store.h"
@@ -208,43 +203,6 @@ TEST_F(ItemsNotifications, GoneWindowsAreDroppedAndUnknownOnesRefused) {
   ASSERT_TRUE(q.step());
   EXPECT_EQ(q.columnInt(0), 0);
   q.reset();
-}
-
-// The real thing: zelko-device, another process, changes the store while this one waits.
-// Runs the tool with its first output line in `out`; its exit code, -1 when it did not run.
-int runTool(std::vector<std::string> args, const std::filesystem::path& outFile, std::string* out) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  std::ifstream in(outFile);
-  std::getline(in, *out);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST_F(ItemsNotifications, ZelkoDeviceChangesReachTheWindow) {
-  std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "zelko-device";
-  if (!std::filesystem::exists(tool)) GTEST_SKIP() << "zelko-device is not built";
-  ASSERT_TRUE(platform().items().enableChangeNotifications(ItemFolder::kContacts, window_).ok());
-  ASSERT_TRUE(platform().items().enableChangeNotifications(ItemFolder::kCalendar, window_).ok());
-  std::string device = (dir() / "device").string(), oid, ignored;
-  auto out = dir() / "tool.out";
-  ASSERT_EQ(runTool({tool, "-d", device, "contacts", "add", "--first", "Ann", "--last", "Lee"}, out, &oid), 0);
-  EXPECT_EQ(pump(), (Got{{kItemAdded, 10}}));
-  ASSERT_EQ(platform().items().contact(static_cast<uint32_t>(std::stoul(oid)))->lastName, "Lee");
-  ASSERT_EQ(runTool({tool, "-d", device, "contacts", "del", oid}, out, &ignored), 0);
-  EXPECT_EQ(pump(), (Got{{kItemDeleted, 10}}));
-  ASSERT_EQ(runTool({tool, "-d", device, "calendar", "add", "--subject", "Lunch", "--start",
-                     "2024-06-10 12:00"}, out, &ignored), 0);
-  EXPECT_EQ(pump(), (Got{{kItemAdded, 9}}));
 }
 
 }  // namespace
