@@ -10,6 +10,7 @@
 #include <functional>
 #include <string_view>
 
+#include "common/engine_window.h"
 #include "common/host.h"
 #include "platform/windows.h"
 
@@ -18,19 +19,6 @@ class Suite;
 }
 
 namespace zelko::controller {
-
-// The engine's top-level window; the engine and the controller share the program name.
-inline constexpr std::string_view kEngineWindowClass = "ZelkoToday";
-
-// Messages the engine's window accepts.
-inline constexpr uint32_t kUpdateMessage = platform::kWmUser + 102;      // 1126: skin reload, refresh
-inline constexpr uint32_t kStopMessage = platform::kWmUser + 103;        // 1127
-inline constexpr uint32_t kRescheduleMessage = platform::kWmUser + 133;  // 1157
-
-// The names of the engine's persistent launches, which the platform puts on our command
-// line: the home screen's Enabled changed, and the once-a-minute watchdog.
-inline constexpr std::string_view kHomeScreenLaunch = "ZelkoTitanium";
-inline constexpr std::string_view kMinuteLaunch = "ZelkoWinToday";
 
 // Action strings relative to the installation folder.
 inline constexpr std::string_view kStartEngine = "ZelkoWinToday.exe";

@@ -1,5 +1,4 @@
 // ZelkoToday.exe, the engine controller: see controller.h.
-#include <cstdio>
 #include <thread>
 
 #include "ZelkoToday/controller.h"
@@ -13,13 +12,9 @@ constexpr int kShowNormal = 1;
 }  // namespace
 
 int main(int argc, char** argv) {
-  auto device = zelko::platform::sim::Device::openForProgram(argc, argv);
-  if (!device.ok()) {
-    std::fprintf(stderr, "ZelkoToday: %s\n", device.status().message().c_str());
-    return 2;  // neither of the codes a decision ends with: nothing was decided
-  }
-  zelko::platform::Platform& p = (*device)->platform();
-  zelko::Suite suite(p);
-  return zelko::controller::run(suite, p.shell().commandLine(), kShowNormal,
-                                [](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); });
+  return zelko::platform::sim::runProgram(argc, argv, "ZelkoToday", [](auto& platform) {
+    zelko::Suite suite(platform);
+    return zelko::controller::run(suite, platform.shell().commandLine(), kShowNormal,
+                                  [](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); });
+  });
 }

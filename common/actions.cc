@@ -69,7 +69,7 @@ std::optional<ActionParts> splitAction(std::string_view action) {
 }
 
 ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolders& folders,
-                    std::string_view action, bool wait) {
+                    std::string_view action, bool wait, std::chrono::milliseconds waitLimit) {
   ActionRun run;
   run.expanded = expandMacros(action, folders);
   std::optional<ActionParts> parts = splitAction(run.expanded);
@@ -80,11 +80,15 @@ ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolde
   request.file = parts->program;
   request.params = parts->arguments;
   request.wait = wait;
+  request.waitLimit = waitLimit;
   auto result = shell.execute(request);
   ui.setCursor(previous);
 
   run.started = result.ok();
-  if (result.ok()) run.exitCode = result->exitCode;
+  if (result.ok()) {
+    run.exitCode = result->exitCode;
+    run.timedOut = result->timedOut;
+  }
   return run;
 }
 

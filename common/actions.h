@@ -3,6 +3,7 @@
 // hooks through them.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,12 +47,18 @@ struct ActionRun {
   std::string expanded;         // the action string with its macros expanded
   bool started = false;         // the shell started the program or opened the file
   std::optional<int> exitCode;  // with wait, once the program ended
+  bool timedOut = false;        // with wait, when waitLimit passed before the end
 };
+
+// Waiting without limit.
+inline constexpr std::chrono::milliseconds kNoWaitLimit{-1};
 
 // Expands and splits the action string and asks the shell to run it, showing the wait
 // cursor meanwhile and restoring the previous one. With `wait`, blocks until the program
-// ends. Failures are silent: an action that cannot run gives started == false.
+// ends or `waitLimit` passes (the program then keeps running). Failures are silent: an
+// action that cannot run gives started == false.
 ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolders& folders,
-                    std::string_view action, bool wait);
+                    std::string_view action, bool wait,
+                    std::chrono::milliseconds waitLimit = kNoWaitLimit);
 
 }  // namespace zelko

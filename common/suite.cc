@@ -37,13 +37,15 @@ std::string Suite::expandMacros(std::string_view text) const {
   return zelko::expandMacros(text, settings_.specialFolders());
 }
 
-ActionRun Suite::runAction(std::string_view action, bool wait) {
+ActionRun Suite::runAction(std::string_view action, bool wait,
+                           std::chrono::milliseconds waitLimit) {
   return zelko::runAction(platform_.shell(), platform_.ui(), settings_.specialFolders(), action,
-                          wait);
+                          wait, waitLimit);
 }
 
-ActionRun Suite::runInstalledAction(std::string_view action, bool wait) {
-  return runAction(settings_.installPath(action), wait);
+ActionRun Suite::runInstalledAction(std::string_view action, bool wait,
+                                    std::chrono::milliseconds waitLimit) {
+  return runAction(settings_.installPath(action), wait, waitLimit);
 }
 
 }  // namespace zelko

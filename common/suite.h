@@ -43,10 +43,12 @@ class Suite {
   // Path macros with this program's special folders (see actions.h).
   std::string expandMacros(std::string_view text) const;
   // Runs an action string as it is written, only its macros expanded.
-  ActionRun runAction(std::string_view action, bool wait = false);
+  ActionRun runAction(std::string_view action, bool wait = false,
+                      std::chrono::milliseconds waitLimit = kNoWaitLimit);
   // Runs an action string whose program part is relative to the installation folder
   // ("ZelkoCalendar.exe;-max:5"), the way the suite starts its own programs.
-  ActionRun runInstalledAction(std::string_view action, bool wait = false);
+  ActionRun runInstalledAction(std::string_view action, bool wait = false,
+                               std::chrono::milliseconds waitLimit = kNoWaitLimit);
 
  private:
   platform::Platform& platform_;

@@ -1,6 +1,7 @@
 #include "device/cli.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace zelko::device {
 
@@ -78,6 +79,16 @@ std::string escapeText(const std::string& text) {
     else if (c == '\n') out += "\\n";
     else if (c == '\r') out += "\\r";
     else out.push_back(c);
+  }
+  return out;
+}
+
+std::string hexText(const std::vector<uint8_t>& bytes) {
+  std::string out;
+  char buf[3];
+  for (uint8_t b : bytes) {
+    std::snprintf(buf, sizeof buf, "%02x", b);
+    out += buf;
   }
   return out;
 }

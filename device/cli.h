@@ -72,11 +72,14 @@ extern const Command kClockCommands[];    // clock
 extern const Command kInspectCommands[];  // journal windows
 extern const Command kItemsCommands[];    // contacts calendar
 extern const Command kPowerCommands[];    // battery memory storage
+extern const Command kShowCommands[];     // show
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);
 // A text as one tab-separated field: tabs and line breaks written as \t, \n, \r.
 std::string escapeText(const std::string& text);
+// Binary data as lower-case hex digits, two a byte, nothing between them.
+std::string hexText(const std::vector<uint8_t>& bytes);
 // Parses a decimal or 0x-hexadecimal unsigned number; UsageError naming `what`.
 uint64_t parseNumber(const std::string& text, const std::string& what);
 

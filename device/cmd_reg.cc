@@ -39,16 +39,6 @@ Root parseRootArg(const std::string& text) {
   return *root;
 }
 
-std::string hex(const std::vector<uint8_t>& bytes) {
-  std::string out;
-  char buf[3];
-  for (uint8_t b : bytes) {
-    std::snprintf(buf, sizeof buf, "%02x", b);
-    out += buf;
-  }
-  return out;
-}
-
 std::vector<uint8_t> parseHex(const std::string& text) {
   std::string digits;
   for (char c : text) {
@@ -75,7 +65,7 @@ const char* typeName(ValueType t) {
 std::string dataText(const RegValue& v) {
   switch (v.type) {
     case ValueType::kDword: return std::to_string(v.dword);
-    case ValueType::kBinary: return hex(v.bytes);
+    case ValueType::kBinary: return hexText(v.bytes);
     default: return v.text;
   }
 }

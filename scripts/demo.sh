@@ -13,24 +13,35 @@ step() { printf '\n\033[1m$ zelko-device %s\033[0m\n' "$*"; zd "$@"; }
 
 zd down >/dev/null 2>&1 || true
 rm -rf "$device"
+# The background service and the engine must not outlive a failed step.
+trap 'zd down >/dev/null 2>&1 || true' EXIT
+controller='\Program Files\ZelkoToday\ZelkoToday.exe'
 step init --screen 480x800 --locale en-US --timezone Europe/Paris
 step install
 step up
 step clock set '2026-12-31 23:59'
-step clock advance 1
-step clock show
 step battery 42 --no-ac
 step memory --load 37 --total 262144 --avail 165150
-step reg dump HKLM 'Software\Microsoft\CHome'
-step reg dump HKLM 'System\State'
-step reg dump HKCU 'System\State'
-step reg set HKLM 'Software\Microsoft\CHome' Enabled --dword 1
+step reg set HKCU 'System\State\Messages\SMS\Unread' Count --dword 2
+# The controller starts the resident engine, which fills the pages at once. Like every
+# command it understood, it ends with exit code 1.
+step exec --wait "$controller" -update || true
+for _ in $(seq 50); do zd windows | grep -q '^ZelkoToday' && break; sleep 0.1; done
+sleep 0.5
+step show Page1
+# Each change wakes the engine through its notifications: the minute (and the new year),
+# a critical battery, a missed call.
+step clock advance 1
+step battery 9 --no-ac
+step reg set HKCU 'System\State\Phone' 'Missed Call Count' --dword 1
+sleep 0.5
+step show CondensedPage
+step notifications
 step contacts import tests/data/address_book_v30.vcf
-step contacts list
 step calendar add --subject 'Team meeting' --location 'Room 2' --start '2027-01-04 09:30' --rrule 'FREQ=WEEKLY;BYDAY=MO;COUNT=10'
-step calendar list
-step exec --wait 'tmail.exe' -to +33612345678
+sleep 0.5
 step journal
+step exec --wait "$controller" -stop || true
 step down
 echo
 echo "The device stays in $device; try: build/bin/zelko-device -d $device --help"

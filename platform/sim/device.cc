@@ -2,6 +2,7 @@
 
 #include <unicode/locid.h>
 
+#include <cstdio>
 #include <fstream>
 #include <random>
 
@@ -236,6 +237,17 @@ std::optional<fs::path> Device::locate() {
     }
   }
   return std::nullopt;
+}
+
+int runProgram(int argc, char** argv, std::string_view programName,
+               const std::function<int(Platform&)>& body) {
+  auto device = Device::openForProgram(argc, argv);
+  if (!device.ok()) {
+    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(programName.size()), programName.data(),
+                 device.status().message().c_str());
+    return 2;
+  }
+  return body((*device)->platform());
 }
 
 }  // namespace zelko::platform::sim

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,5 +58,11 @@ class Device {
  protected:
   Device() = default;
 };
+
+// The main of a suite program: opens the program's device and runs `body` on its
+// platform, returning its exit code. Without a device it says so on stderr, prefixed by
+// `programName`, and ends with 2, a code no program of the suite ends with by itself.
+int runProgram(int argc, char** argv, std::string_view programName,
+               const std::function<int(Platform&)>& body);
 
 }  // namespace zelko::platform::sim

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "common/suite.h"
@@ -110,6 +112,19 @@ TEST_F(RunActionTest, LaunchesSilentlyAndRestoresTheCursor) {
                              R"("params":"-bt:off -wifi:off")"),
             std::string::npos)
       << launches[0];
+}
+
+TEST_F(RunActionTest, BoundedWaitLeavesAHangingProgramRunning) {
+  std::filesystem::path script = hostFile("\\Program Files\\ZelkoToday\\Hang.exe");
+  {
+    std::ofstream out(script);
+    out << "#!/bin/sh\nsleep 5\n";
+  }
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  ActionRun r = suite_->runAction("%ZELKOTODAY%\\Hang.exe;-x", true, std::chrono::milliseconds(200));
+  EXPECT_TRUE(r.started);
+  EXPECT_TRUE(r.timedOut);
+  EXPECT_EQ(r.exitCode, std::nullopt);
 }
 
 }  // namespace

@@ -97,7 +97,7 @@ class ControllerRunTest : public testing::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    ASSERT_TRUE(windows().registerClass(controller::kEngineWindowClass,
+    ASSERT_TRUE(windows().registerClass(kEngineWindowClass,
                                         [this](const platform::Message& m) -> int64_t {
                                           received_.push_back(m.message);
                                           receivers_.push_back(m.window);

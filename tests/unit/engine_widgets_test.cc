@@ -1,0 +1,395 @@
+// The engine's widgets on a device: the values they write for a platform state, the
+// programs they start and the user's notify hooks they run.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <vector>
+#include <string>
+
+#include "ZelkoWinToday/widgets.h"
+#include "common/host.h"
+#include "common/suite.h"
+#include "platform/platform.h"
+#include "platform/sim/device_clock.h"
+#include "platform/sim/sim_power.h"
+#include "tests/unit/device_fixture.h"
+
+namespace zelko::engine {
+namespace {
+
+using platform::RegValue;
+using platform::Root;
+
+class WidgetTest : public testing::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    suite_.emplace(platform());
+    suite_->settings().startUpFromCommandLine("ZelkoToday", 570, 1, "");
+    suite_->settings().enterHomeScreenMode();
+    widgets_.emplace(*suite_);
+    power_.emplace(device().settings(), platform().registry(), dir() / "device" / "fs");
+    setClock("2026-03-24 09:05");
+  }
+
+  Widgets& widgets() { return *widgets_; }
+  Settings& settings() { return suite_->settings(); }
+  void ini(const std::string& text) { settings().suiteIni().parse(text); }
+  void setClock(const std::string& local) {
+    ASSERT_TRUE(device().deviceClock().setLocal(*platform::parseIsoDateTime(local)).ok());
+  }
+  void setBattery(uint8_t percent, bool ac = false) {
+    ASSERT_TRUE(power_->setBattery(percent, ac).ok());
+  }
+  void setNumber(Root root, const std::string& key, const std::string& name, uint32_t n) {
+    ASSERT_TRUE(platform().registry().setValue(root, key, name, RegValue::Dword(n)).ok());
+  }
+  // A page value as text ("" when missing); an image path by its file name.
+  std::string text(std::string_view page, std::string_view name) {
+    return suite_->values().readText(page, name);
+  }
+  std::string image(std::string_view page, std::string_view name) {
+    std::string path = text(page, name);
+    return path.substr(path.rfind('\\') + 1);
+  }
+  uint32_t number(std::string_view page, std::string_view name) {
+    return suite_->values().readNumber(page, name);
+  }
+  // Launches since the test began whose program or parameters contain `what`.
+  int launches(const std::string& what) {
+    int n = 0;
+    for (const std::string& e : journalEvents("launch")) n += e.find(what) != std::string::npos;
+    return n;
+  }
+  void writeInstalledFile(const std::string& relative, const std::string& content) {
+    ASSERT_TRUE(platform().files().createDirectory(settings().installPath("lang")).ok());
+    ASSERT_TRUE(platform().files().writeFile(settings().installPath(relative), content).ok());
+  }
+
+  std::optional<Suite> suite_;
+  std::optional<Widgets> widgets_;
+  std::optional<platform::sim::SimPower> power_;
+};
+
+TEST_F(WidgetTest, TimeDigitsHandsAndAmPm) {
+  ini("[ZelkoToday]\ntime=H:mm\nhour=12\n");
+  widgets().time();
+  EXPECT_EQ(text("Page1", "Time"), "9:05");
+  EXPECT_EQ(text("CondensedPage", "Time"), "9:05");
+  EXPECT_EQ(image("Page1", "H1"), "null.png");
+  EXPECT_EQ(image("Page1", "H2"), "c9.png");
+  EXPECT_EQ(image("Page1", "M1"), "c0.png");
+  EXPECT_EQ(image("Page1", "M2"), "c5.png");
+  EXPECT_EQ(image("Page1", "AMPM"), "am.png");
+  EXPECT_EQ(image("Page1", "HA"), "h_9.png");
+  EXPECT_EQ(image("Page1", "MA"), "m_05.png");
+  EXPECT_EQ(number("", "isNight"), 0u);
+  EXPECT_EQ(text("Page1", "TimeO"), "");  // no second clock without an offset
+
+  setClock("2026-03-24 12:00");
+  widgets().time();
+  EXPECT_EQ(image("CondensedPage", "AMPM"), "pm.png");
+  setClock("2026-03-24 20:00");
+  ini("[ZelkoToday]\ntime=HH:mm\n");
+  widgets().time();
+  EXPECT_EQ(image("Page1", "H1"), "c2.png");
+  EXPECT_EQ(image("Page1", "AMPM"), "null.png");
+  EXPECT_EQ(number("", "isNight"), 1u);
+
+  // A picture without a colon has no minutes part: its digits show blank.
+  ini("[ZelkoToday]\ntime=HH\n");
+  widgets().time();
+  EXPECT_EQ(image("Page1", "H1"), "c2.png");
+  EXPECT_EQ(image("Page1", "M1"), "null.png");
+  EXPECT_EQ(image("Page1", "M2"), "null.png");
+}
+
+TEST_F(WidgetTest, SecondClockOffsets) {
+  ini("[ZelkoToday]\nhour=12\n[Offset]\noffset=-1:30\ncity=Azores\n");
+  widgets().time();
+  EXPECT_EQ(text("Page1", "TimeO"), "07:35");
+  EXPECT_EQ(image("Page1", "H1O"), "c0.png");
+  EXPECT_EQ(image("Page1", "M2O"), "c5.png");
+  EXPECT_EQ(image("Page1", "HAO"), "h_7.2.png");
+  EXPECT_EQ(text("Page1", "CityO"), "Azores");
+  EXPECT_EQ(image("Page1", "AMPMO"), "am.png");
+  EXPECT_EQ(text("CondensedPage", "AMPMO"), "");  // the second clock is on Page1 only
+
+  // "-0" hours are not negative: the half hour is added.
+  ini("[Offset]\noffset=-0:30\n");
+  widgets().time();
+  EXPECT_EQ(text("Page1", "TimeO"), "09:35");
+  ini("[Offset]\noffset=15\n");
+  widgets().time();
+  EXPECT_EQ(text("Page1", "TimeO"), "00:05");
+}
+
+TEST_F(WidgetTest, TimeRunsTheSchedulerHookOfItsMinuteAndItsNotifyHook) {
+  ini("[Scheduler]\n09:05=\\Windows\\sched.exe;now\n09:06=\\Windows\\sched.exe;later\n"
+      "[Notify]\nZelkoTodayTime=\\Windows\\hook.exe;time\n");
+  widgets().time();
+  EXPECT_EQ(launches("\"params\":\"now\""), 1);
+  EXPECT_EQ(launches("\"params\":\"later\""), 0);
+  EXPECT_EQ(launches("\"params\":\"time\""), 1);
+  // The minute also refreshes the battery and memory.
+  EXPECT_NE(text("Page1", "BattVal"), "");
+  EXPECT_NE(text("Page1", "RamPercent"), "");
+}
+
+TEST_F(WidgetTest, BatteryValuesActionAndHookOnlyOnChange) {
+  ini("[Notify]\nZelkoTodayBatt=\\Windows\\hook.exe;batt\n");
+  setBattery(19);
+  widgets().battery();
+  EXPECT_EQ(text("Page1", "BattVal"), "19%");
+  EXPECT_EQ(image("Page1", "BattPNG"), "battery_2.png");
+  EXPECT_EQ(image("CondensedPage", "BattPNG"), "battery_2.png");
+  EXPECT_EQ(number("", "isBatteryCritical20"), 1u);
+  EXPECT_EQ(number("", "isBatteryVeryCritical"), 0u);
+  EXPECT_EQ(launches("\"params\":\"batt\""), 1);
+  EXPECT_EQ(launches("ZelkoComm.exe"), 0);
+
+  widgets().battery();  // nothing changed
+  EXPECT_EQ(launches("\"params\":\"batt\""), 1);
+  setBattery(19, true);  // same level, charging image
+  widgets().battery();
+  EXPECT_EQ(launches("\"params\":\"batt\""), 2);
+
+  // Below the critical level the action runs at every run.
+  setBattery(9);
+  widgets().battery();
+  widgets().battery();
+  EXPECT_EQ(number("", "isBatteryVeryCritical"), 1u);
+  EXPECT_EQ(launches("ZelkoComm.exe\",\"params\":\"-bt:off -wifi:off\""), 2);
+  ini("[Battery]\ncritical=5\n");
+  widgets().battery();
+  EXPECT_EQ(number("", "isBatteryVeryCritical"), 0u);
+  EXPECT_EQ(launches("ZelkoComm.exe"), 2);
+
+  setBattery(platform::kNoBatteryReading);
+  widgets().battery();
+  EXPECT_EQ(text("Page1", "BattVal"), "255%");
+  EXPECT_EQ(image("Page1", "BattPNG"), "battery_full.png");
+  EXPECT_EQ(number("", "isBatteryCritical20"), 0u);
+}
+
+TEST_F(WidgetTest, RadioImagesOperatorAndWifiKeepingItsImage) {
+  const std::string hardware = "System\\State\\Hardware", phone = "System\\State\\Phone";
+  widgets().operatorName();
+  EXPECT_EQ(text("Page1", "OperatorName"), "No Service");
+  EXPECT_EQ(text("Page1", "HeaderText"), "No Service");
+  ASSERT_TRUE(platform().registry().setValue(Root::kLocalMachine, phone, "Current Operator Name",
+                                             RegValue::Text("Orange F")).ok());
+  widgets().operatorName();
+  EXPECT_EQ(text("CondensedPage", "OperatorName"), "Orange F");
+
+  // Missing values read as 0.
+  widgets().cradle();
+  widgets().data();
+  widgets().networkMode();
+  widgets().bluetooth();
+  widgets().cellular();
+  EXPECT_EQ(image("Page1", "ActiveSyncPNG"), "activesync_d.png");
+  EXPECT_EQ(image("Page1", "DataPNG"), "data_d.png");
+  EXPECT_EQ(image("Page1", "3GPNG"), "3G_e.png");
+  EXPECT_EQ(image("Page1", "BlueToothPNG"), "bluetooth_g.png");
+  EXPECT_EQ(image("CondensedPage", "CellularPNG"), "cellular_u.png");
+
+  setNumber(Root::kLocalMachine, hardware, "Cradled", 1);
+  setNumber(Root::kLocalMachine, phone, "Status", 0x1010);
+  setNumber(Root::kLocalMachine, "Software\\OEM\\UMTS", "OpMode", 1);
+  widgets().cradle();
+  widgets().data();
+  widgets().networkMode();
+  widgets().cellular();
+  EXPECT_EQ(image("CondensedPage", "ActiveSyncPNG"), "activesync_e.png");
+  EXPECT_EQ(image("CondensedPage", "DataPNG"), "data_e.png");
+  EXPECT_EQ(image("Page1", "3GPNG"), "3G_d.png");
+  EXPECT_EQ(image("Page1", "CellularPNG"), "cellular_d.png");
+
+  ini("[Notify]\nZelkoTodayWifi=\\Windows\\hook.exe;wifi\n");
+  setNumber(Root::kLocalMachine, hardware, "WiFi", 19);
+  widgets().wifi();
+  setNumber(Root::kLocalMachine, hardware, "WiFi", 2);
+  widgets().wifi();
+  EXPECT_EQ(image("Page1", "WiFiPNG"), "wifi_e.png");
+  EXPECT_EQ(launches("\"params\":\"wifi\""), 2);
+}
+
+TEST_F(WidgetTest, CountersAndTheirTotal) {
+  const std::string sms = "System\\State\\Messages\\SMS\\Unread";
+  setNumber(Root::kCurrentUser, sms, "Count", 2);
+  widgets().counter(Counter::kSms);
+  EXPECT_EQ(text("Page1", "Sms"), "2");
+  EXPECT_EQ(image("Page1", "SmsPNG"), "sms_e.png");
+  EXPECT_EQ(image("Page1", "SmsPuce"), "vert.png");
+  EXPECT_EQ(text("CondensedPage", "Sms"), "2");
+  EXPECT_EQ(text("Page1", "Total"), "2");
+  EXPECT_EQ(image("Page1", "TotalPNG"), "total_sms.png");
+  EXPECT_EQ(image("Page1", "TotalPuce"), "vert.png");
+  // The text-message provider is asked for its listing first.
+  EXPECT_EQ(launches("ZelkoSms.exe\",\"params\":\"-zelkotoday\""), 1);
+
+  // Its unread image replaces the total's notify image while anything is unread.
+  ASSERT_TRUE(suite_->values().writeText("Page4", "UnreadPNG", "\\x\\unread.png"));
+  setNumber(Root::kCurrentUser, "System\\State\\Phone", "Missed Call Count", 1);
+  setNumber(Root::kCurrentUser, sms, "Count", 0);
+  setNumber(Root::kCurrentUser, "System\\State\\Messages\\TotalEmail\\Unread", "Count", 1);
+  widgets().counter(Counter::kEmail);
+  EXPECT_EQ(text("Page1", "Total"), "2");
+  EXPECT_EQ(image("Page1", "TotalPNG"), "total_e.png");
+  EXPECT_EQ(image("Page1", "TotalPuce"), "bleu.png");
+  EXPECT_EQ(image("Page1", "TotalNotify"), "unread.png");
+
+  setNumber(Root::kCurrentUser, "System\\State\\Messages\\TotalEmail\\Unread", "Count", 0);
+  widgets().total();
+  EXPECT_EQ(image("Page1", "TotalPNG"), "total_tel.png");
+  EXPECT_EQ(image("Page1", "TotalPuce"), "rouge.png");
+
+  setNumber(Root::kCurrentUser, "System\\State\\Phone", "Missed Call Count", 0);
+  widgets().counter(Counter::kMissedCalls);
+  EXPECT_EQ(text("Page1", "Tel"), "");
+  EXPECT_EQ(image("Page1", "TelPuce"), "null.png");
+  EXPECT_EQ(text("CondensedPage", "Tel"), "0");
+  EXPECT_EQ(image("CondensedPage", "TelPuce"), "gris.png");
+  EXPECT_EQ(text("Page1", "Total"), "");
+  EXPECT_EQ(text("CondensedPage", "Total"), "0");
+  EXPECT_EQ(image("Page1", "TotalNotify"), "total_d.png");
+  EXPECT_EQ(image("CondensedPage", "TotalPuce"), "gris.png");
+}
+
+TEST_F(WidgetTest, MemoryStorageAndSummary) {
+  ini("[Notify]\nZelkoTodayMem=\\Windows\\hook.exe;mem\n");
+  ASSERT_TRUE(power_->setMemory(70, 2048, 614).ok());
+  ASSERT_TRUE(power_->setStorage(1000, 250).ok());
+  setBattery(80);
+  widgets().battery();
+  widgets().memory();
+  EXPECT_EQ(text("Page1", "RamPercent"), "70%");
+  EXPECT_EQ(number("Page1", "RamSize"), 2048u);
+  EXPECT_EQ(number("Page1", "RamFree"), 614u);
+  EXPECT_EQ(text("Page1", "RomPercent"), "75%");
+  EXPECT_EQ(number("Page1", "RomSize"), 1000u);
+  EXPECT_EQ(number("Page1", "RomFree"), 250u);
+  EXPECT_EQ(text("Page1", "SystemVal"), "80%\n70%");
+  EXPECT_EQ(image("Page1", "SystemPNG"), "BhRh.png");
+  EXPECT_EQ(launches("\"params\":\"mem\""), 1);
+  widgets().memory();  // unchanged: no hook
+  EXPECT_EQ(launches("\"params\":\"mem\""), 1);
+
+  ASSERT_TRUE(power_->setMemory(90, 2048, 204).ok());
+  widgets().memory();
+  EXPECT_EQ(image("Page1", "SystemPNG"), "BhRl.png");
+  EXPECT_EQ(launches("\"params\":\"mem\""), 2);
+  setBattery(15);
+  widgets().battery();
+  EXPECT_EQ(image("Page1", "SystemPNG"), "BlRl.png");
+
+  // A store too small to hold a kilobyte shows as unused rather than dividing by zero.
+  ASSERT_TRUE(power_->setStorage(0, 0).ok());
+  widgets().memory();
+  EXPECT_EQ(text("Page1", "RomPercent"), "0%");
+}
+
+TEST_F(WidgetTest, AlarmShowsTheNextAlarmOrNothing) {
+  const std::string key = "System\\State\\Shell\\Alarms";
+  widgets().alarm();
+  EXPECT_EQ(text("Page1", "Alarm"), "");
+  EXPECT_EQ(image("Page1", "AlarmPNG"), "null.png");
+
+  platform::FileTime next = platform::toFileTime(*platform::parseIsoDateTime("2026-03-30 07:30"));
+  std::vector<uint8_t> bytes(sizeof next);
+  std::memcpy(bytes.data(), &next, sizeof next);
+  ASSERT_TRUE(platform().registry().setValue(Root::kCurrentUser, key, "Next",
+                                             RegValue::Binary(bytes)).ok());
+  widgets().alarm();
+  EXPECT_EQ(text("Page1", "Alarm"), "Monday 30 March 07:30");
+  EXPECT_EQ(image("Page1", "AlarmPNG"), "alarm.png");
+
+  ASSERT_TRUE(platform().registry().setValue(Root::kCurrentUser, key, "Next",
+                                             RegValue::Binary({1, 2, 3})).ok());
+  widgets().alarm();
+  EXPECT_EQ(text("Page1", "Alarm"), "");
+}
+
+TEST_F(WidgetTest, DateTextsNotesAndProviders) {
+  widgets().date();
+  EXPECT_EQ(text("Page1", "Date0"), "Tue 24 Mar");
+  EXPECT_EQ(text("CondensedPage", "Date1"), "Tuesday 24 March");
+  EXPECT_EQ(text("Page5", "Today"), "Tuesday 24 March");
+  EXPECT_EQ(text("Page2", "DateUser2"), "Tuesday 24 Mar");
+  EXPECT_EQ(text("Page5", "Private"), "");
+  EXPECT_EQ(image("Page5", "IconA"), "null.png");
+  EXPECT_EQ(text("Page1", "DateSaint"), "");
+  EXPECT_EQ(launches("ZelkoContacts.exe\",\"params\":\"-zelkotoday\""), 1);
+  EXPECT_EQ(launches("ZelkoCalendar.exe\",\"params\":\"-max:5 -days:30 -zelkotoday\""), 1);
+  EXPECT_EQ(launches("ZelkoMeteo.exe"), 0);  // no saint's-day file
+
+  writeInstalledFile("Private.txt", "24/03 Dentist\r\n25/03 Later\r\n24/03 Call Ann");
+  widgets().date();
+  EXPECT_EQ(text("Page5", "Private"), "Dentist\nCall Ann");
+  EXPECT_EQ(text("Page5", "LabelA"), "Dentist\nCall Ann");
+  EXPECT_EQ(image("Page5", "PrivatePNG"), "Private.png");
+}
+
+TEST_F(WidgetTest, SaintsDayStartsTheWeatherOnceADay) {
+  ASSERT_TRUE(platform().registry().setValue(Root::kLocalMachine, host::kPluginKey, "Lang",
+                                             RegValue::Text("fr")).ok());
+  settings().loadSkinFolders();
+  writeInstalledFile("lang\\Ephemeride2026.fr", "23/03 St Victorien\n24/03 St Catherine\n");
+  widgets().date();
+  widgets().date();
+  EXPECT_EQ(text("Page1", "Saint"), "St Catherine");
+  EXPECT_EQ(text("Page1", "DateSaint"), "24/03");
+  EXPECT_EQ(text("Page5", "HeaderText"), "St Catherine");
+  EXPECT_EQ(text("Page2", "Glissade"), "24/03");
+  EXPECT_EQ(launches("ZelkoMeteo.exe\",\"params\":\"-glissade -zelkotoday\""), 1);
+
+  // A day without a line: no weather start, and the saint's texts are empty.
+  setClock("2026-03-25 00:00");
+  widgets().date();
+  EXPECT_EQ(text("Page1", "Saint"), "");
+  EXPECT_EQ(text("Page1", "DateSaint"), "25/03");
+  EXPECT_EQ(launches("ZelkoMeteo.exe"), 1);
+
+  // Switched off in the INI file.
+  ini("[ZelkoToday]\nGlissade=0\n");
+  setClock("2026-03-23 00:00");
+  widgets().date();
+  EXPECT_EQ(launches("ZelkoMeteo.exe"), 1);
+}
+
+TEST_F(WidgetTest, SchedulerShowsAndRegistersTheNextStart) {
+  widgets().scheduler();
+  EXPECT_EQ(text("", "RunAt"), "");  // not enabled
+
+  ini("[RunAt]\nenable=1\ntime=08:00\nevery=60\nendTime=12:00\n");
+  writeInstalledFile("ZelkoRunAt.mscr", "# script\n");
+  setClock("2026-03-31 09:10");
+  widgets().scheduler();
+  EXPECT_EQ(text("", "RunAt"), "2026/03/31 10:00");
+  setClock("2026-03-31 11:30");
+  widgets().scheduler();
+  EXPECT_EQ(text("", "RunAt"), "2026/04/01 08:00");
+
+  // The device starts the script when the clock reaches that time, once.
+  ASSERT_TRUE(device().deviceClock().setLocal(*platform::parseIsoDateTime("2026-04-01 08:00")).ok());
+  device().tick();
+  int opened = 0;
+  for (const std::string& e : journalEvents("open")) opened += e.find("ZelkoRunAt.mscr") != std::string::npos;
+  EXPECT_EQ(opened, 1);
+}
+
+TEST_F(WidgetTest, AnimationFlipsTheMinuteDigit) {
+  ini("[Animation]\nsleep=1\nimage=flip\nnb=3\n");
+  setClock("2026-03-24 09:07");
+  widgets().animation(7);
+  EXPECT_EQ(image("Page1", "M2"), "c7.png");  // written halfway through the flip
+  EXPECT_EQ(image("Page1", "BG"), "bg.png");
+  ini("[Animation]\nsleep=1\n");
+  widgets().animation(4);
+  EXPECT_EQ(image("Page1", "M2"), "c4.png");  // the digit counted up from 0
+}
+
+}  // namespace
+}  // namespace zelko::engine
