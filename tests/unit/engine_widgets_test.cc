@@ -63,7 +63,6 @@ class WidgetTest : public testing::DeviceTest {
     return n;
   }
   void writeInstalledFile(const std::string& relative, const std::string& content) {
-    ASSERT_TRUE(platform().files().createDirectory(settings().installPath("lang")).ok());
     ASSERT_TRUE(platform().files().writeFile(settings().installPath(relative), content).ok());
   }
 
@@ -137,43 +136,28 @@ TEST_F(WidgetTest, TimeRunsTheSchedulerHookOfItsMinuteAndItsNotifyHook) {
   EXPECT_NE(text("Page1", "RamPercent"), "");
 }
 
-TEST_F(WidgetTest, BatteryValuesActionAndHookOnlyOnChange) {
-  ini("[Notify]\nZelkoTodayBatt=\\Windows\\hook.exe;batt\n");
-  setBattery(19);
-  widgets().battery();
-  EXPECT_EQ(text("Page1", "BattVal"), "19%");
-  EXPECT_EQ(image("Page1", "BattPNG"), "battery_2.png");
-  EXPECT_EQ(image("CondensedPage", "BattPNG"), "battery_2.png");
-  EXPECT_EQ(number("", "isBatteryCritical20"), 1u);
-  EXPECT_EQ(number("", "isBatteryVeryCritical"), 0u);
-  EXPECT_EQ(launches("\"params\":\"batt\""), 1);
-  EXPECT_EQ(launches("ZelkoComm.exe"), 0);
-
-  widgets().battery();  // nothing changed
-  EXPECT_EQ(launches("\"params\":\"batt\""), 1);
-  setBattery(19, true);  // same level, charging image
-  widgets().battery();
-  EXPECT_EQ(launches("\"params\":\"batt\""), 2);
-
-  // Below the critical level the action runs at every run.
+TEST_F(WidgetTest, BatteryThresholdFromTheIniAndNoReading) {
   setBattery(9);
   widgets().battery();
-  widgets().battery();
   EXPECT_EQ(number("", "isBatteryVeryCritical"), 1u);
-  EXPECT_EQ(launches("ZelkoComm.exe\",\"params\":\"-bt:off -wifi:off\""), 2);
-  ini("[Battery]\ncritical=5\n");
+  EXPECT_EQ(launches("ZelkoComm.exe\",\"params\":\"-bt:off -wifi:off\""), 1);
+  ini("[Battery]\ncritical=5\naction=\\Windows\\radio.exe;-off\n");
   widgets().battery();
   EXPECT_EQ(number("", "isBatteryVeryCritical"), 0u);
-  EXPECT_EQ(launches("ZelkoComm.exe"), 2);
+  setBattery(4);
+  widgets().battery();
+  EXPECT_EQ(launches("ZelkoComm.exe"), 1);
+  EXPECT_EQ(launches("radio.exe\",\"params\":\"-off\""), 1);
 
   setBattery(platform::kNoBatteryReading);
   widgets().battery();
   EXPECT_EQ(text("Page1", "BattVal"), "255%");
   EXPECT_EQ(image("Page1", "BattPNG"), "battery_full.png");
   EXPECT_EQ(number("", "isBatteryCritical20"), 0u);
+  EXPECT_EQ(number("", "isBatteryVeryCritical"), 0u);
 }
 
-TEST_F(WidgetTest, RadioImagesOperatorAndWifiKeepingItsImage) {
+TEST_F(WidgetTest, OperatorAndRadioImagesFromMissingAndSetValues) {
   const std::string hardware = "System\\State\\Hardware", phone = "System\\State\\Phone";
   widgets().operatorName();
   EXPECT_EQ(text("Page1", "OperatorName"), "No Service");
@@ -206,14 +190,6 @@ TEST_F(WidgetTest, RadioImagesOperatorAndWifiKeepingItsImage) {
   EXPECT_EQ(image("CondensedPage", "DataPNG"), "data_e.png");
   EXPECT_EQ(image("Page1", "3GPNG"), "3G_d.png");
   EXPECT_EQ(image("Page1", "CellularPNG"), "cellular_d.png");
-
-  ini("[Notify]\nZelkoTodayWifi=\\Windows\\hook.exe;wifi\n");
-  setNumber(Root::kLocalMachine, hardware, "WiFi", 19);
-  widgets().wifi();
-  setNumber(Root::kLocalMachine, hardware, "WiFi", 2);
-  widgets().wifi();
-  EXPECT_EQ(image("Page1", "WiFiPNG"), "wifi_e.png");
-  EXPECT_EQ(launches("\"params\":\"wifi\""), 2);
 }
 
 TEST_F(WidgetTest, CountersAndTheirTotal) {
@@ -291,27 +267,6 @@ TEST_F(WidgetTest, MemoryStorageAndSummary) {
   EXPECT_EQ(text("Page1", "RomPercent"), "0%");
 }
 
-TEST_F(WidgetTest, AlarmShowsTheNextAlarmOrNothing) {
-  const std::string key = "System\\State\\Shell\\Alarms";
-  widgets().alarm();
-  EXPECT_EQ(text("Page1", "Alarm"), "");
-  EXPECT_EQ(image("Page1", "AlarmPNG"), "null.png");
-
-  platform::FileTime next = platform::toFileTime(*platform::parseIsoDateTime("2026-03-30 07:30"));
-  std::vector<uint8_t> bytes(sizeof next);
-  std::memcpy(bytes.data(), &next, sizeof next);
-  ASSERT_TRUE(platform().registry().setValue(Root::kCurrentUser, key, "Next",
-                                             RegValue::Binary(bytes)).ok());
-  widgets().alarm();
-  EXPECT_EQ(text("Page1", "Alarm"), "Monday 30 March 07:30");
-  EXPECT_EQ(image("Page1", "AlarmPNG"), "alarm.png");
-
-  ASSERT_TRUE(platform().registry().setValue(Root::kCurrentUser, key, "Next",
-                                             RegValue::Binary({1, 2, 3})).ok());
-  widgets().alarm();
-  EXPECT_EQ(text("Page1", "Alarm"), "");
-}
-
 TEST_F(WidgetTest, DateTextsNotesAndProviders) {
   widgets().date();
   EXPECT_EQ(text("Page1", "Date0"), "Tue 24 Mar");
@@ -330,54 +285,6 @@ TEST_F(WidgetTest, DateTextsNotesAndProviders) {
   EXPECT_EQ(text("Page5", "Private"), "Dentist\nCall Ann");
   EXPECT_EQ(text("Page5", "LabelA"), "Dentist\nCall Ann");
   EXPECT_EQ(image("Page5", "PrivatePNG"), "Private.png");
-}
-
-TEST_F(WidgetTest, SaintsDayStartsTheWeatherOnceADay) {
-  ASSERT_TRUE(platform().registry().setValue(Root::kLocalMachine, host::kPluginKey, "Lang",
-                                             RegValue::Text("fr")).ok());
-  settings().loadSkinFolders();
-  writeInstalledFile("lang\\Ephemeride2026.fr", "23/03 St Victorien\n24/03 St Catherine\n");
-  widgets().date();
-  widgets().date();
-  EXPECT_EQ(text("Page1", "Saint"), "St Catherine");
-  EXPECT_EQ(text("Page1", "DateSaint"), "24/03");
-  EXPECT_EQ(text("Page5", "HeaderText"), "St Catherine");
-  EXPECT_EQ(text("Page2", "Glissade"), "24/03");
-  EXPECT_EQ(launches("ZelkoMeteo.exe\",\"params\":\"-glissade -zelkotoday\""), 1);
-
-  // A day without a line: no weather start, and the saint's texts are empty.
-  setClock("2026-03-25 00:00");
-  widgets().date();
-  EXPECT_EQ(text("Page1", "Saint"), "");
-  EXPECT_EQ(text("Page1", "DateSaint"), "25/03");
-  EXPECT_EQ(launches("ZelkoMeteo.exe"), 1);
-
-  // Switched off in the INI file.
-  ini("[ZelkoToday]\nGlissade=0\n");
-  setClock("2026-03-23 00:00");
-  widgets().date();
-  EXPECT_EQ(launches("ZelkoMeteo.exe"), 1);
-}
-
-TEST_F(WidgetTest, SchedulerShowsAndRegistersTheNextStart) {
-  widgets().scheduler();
-  EXPECT_EQ(text("", "RunAt"), "");  // not enabled
-
-  ini("[RunAt]\nenable=1\ntime=08:00\nevery=60\nendTime=12:00\n");
-  writeInstalledFile("ZelkoRunAt.mscr", "# script\n");
-  setClock("2026-03-31 09:10");
-  widgets().scheduler();
-  EXPECT_EQ(text("", "RunAt"), "2026/03/31 10:00");
-  setClock("2026-03-31 11:30");
-  widgets().scheduler();
-  EXPECT_EQ(text("", "RunAt"), "2026/04/01 08:00");
-
-  // The device starts the script when the clock reaches that time, once.
-  ASSERT_TRUE(device().deviceClock().setLocal(*platform::parseIsoDateTime("2026-04-01 08:00")).ok());
-  device().tick();
-  int opened = 0;
-  for (const std::string& e : journalEvents("open")) opened += e.find("ZelkoRunAt.mscr") != std::string::npos;
-  EXPECT_EQ(opened, 1);
 }
 
 TEST_F(WidgetTest, AnimationFlipsTheMinuteDigit) {
