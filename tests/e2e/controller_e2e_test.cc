@@ -28,8 +28,6 @@ constexpr char kController[] = "\\Program Files\\ZelkoToday\\ZelkoToday.exe";
 constexpr char kEngine[] = "\\Program Files\\ZelkoToday\\ZelkoWinToday.exe";
 constexpr char kHomeKey[] = "Software\\Microsoft\\CHome";
 
-std::filesystem::path binDir() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
-
 // The number after "name": in a journal line, or -1.
 int field(const std::string& json, const std::string& name) {
   size_t at = json.find("\"" + name + "\":");
@@ -40,8 +38,8 @@ class ControllerEndToEnd : public testing::EndToEndTest {
  protected:
   void SetUp() override {
     EndToEndTest::SetUp();
-    std::filesystem::copy_file(binDir() / "ZelkoToday", hostFile(kController));
-    std::filesystem::copy_file(binDir() / "zelko-probe", hostFile(kEngine));
+    std::filesystem::copy_file(testing::binDir() / "ZelkoToday", hostFile(kController));
+    std::filesystem::copy_file(testing::binDir() / "zelko-probe", hostFile(kEngine));
   }
   void TearDown() override {
     if (HasFailure()) {

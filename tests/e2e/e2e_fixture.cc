@@ -14,13 +14,10 @@
 extern char** environ;
 
 namespace zelko::testing {
-namespace {
 
 std::filesystem::path binDir() {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path();
 }
-
-}  // namespace
 
 void EndToEndTest::SetUp() {
   DeviceTest::SetUp();

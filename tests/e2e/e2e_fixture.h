@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <functional>
 #include <string>
@@ -11,6 +12,9 @@
 #include "tests/unit/device_fixture.h"
 
 namespace zelko::testing {
+
+// The folder of the built programs (the test binary's own).
+std::filesystem::path binDir();
 
 inline constexpr char kProbe[] = "\\Program Files\\ZelkoToday\\Probe.exe";
 

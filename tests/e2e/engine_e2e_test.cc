@@ -24,8 +24,6 @@ constexpr char kFolder[] = "\\Program Files\\ZelkoToday\\";
 constexpr char kPluginKey[] = "Software\\Microsoft\\CHome\\ZelkoToday";
 constexpr char kHomeKey[] = "Software\\Microsoft\\CHome";
 
-std::filesystem::path binDir() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
-
 std::string installed(const std::string& file) { return kFolder + file; }
 
 std::string fileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
@@ -87,7 +85,7 @@ class EngineEndToEnd : public testing::EndToEndTest {
   void installStandIn(const std::string& devicePath) {
     std::filesystem::path to = hostFile(devicePath);
     std::filesystem::remove(to);
-    std::filesystem::copy_file(binDir() / "zelko-standin", to);
+    std::filesystem::copy_file(testing::binDir() / "zelko-standin", to);
   }
 
   // The suite INI file: the test's sections, then the hooks.
