@@ -47,11 +47,24 @@ Status errnoStatus(const std::string& what) {
 }  // namespace
 
 std::string SimFiles::hostPath(std::string_view path) {
+  const std::vector<std::string> parts = components(path);
+  fs::path direct = root_;
+  for (const std::string& part : parts) direct /= part;
+  std::error_code ec;
+  // Programs mostly name files the way they are spelled: one look settles it.
+  if (fs::exists(direct, ec)) return direct.string();
+
+  // When the folder is spelled right too, only the last name needs a look around.
+  size_t start = 0;
   fs::path host = root_;
+  if (!parts.empty() && fs::is_directory(direct.parent_path(), ec)) {
+    start = parts.size() - 1;
+    host = direct.parent_path();
+  }
   bool matching = true;  // once a component is missing, the rest cannot exist either
-  for (const std::string& part : components(path)) {
+  for (size_t i = start; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
     if (matching) {
-      std::error_code ec;
       if (fs::exists(host / part, ec)) {
         host /= part;
         continue;
