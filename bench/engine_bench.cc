@@ -294,7 +294,17 @@ void reportMemory() {
               first, rest);
 }
 
-// A device as `zelko-device init` and `install` leave it, with only the engine installed.
+// The skin folders the setup tool writes when it registers the plugin: a phone where the
+// plugin is in use has them, and the engine then finds each image at its first look.
+const std::pair<const char*, const char*> kSkinFolders[] = {
+    {"clock", "skins\\default\\clock"}, {"clockA", "skins\\default\\clockA"},
+    {"clockO", "skins\\default\\clock"}, {"clockAO", "skins\\default\\clockA"},
+    {"sys", "skins\\default\\sys"},     {"batt", "skins\\default\\batt"},
+    {"meteo", "skins\\default\\msn"},   {"cal", "skins\\default\\cal"},
+};
+
+// A device as `zelko-device init` and `install` leave it, with only the engine installed
+// and the plugin's skin folders registered.
 // `asEngine` opens it the way the device's launcher starts the engine, so that this process
 // finds the skin and the suite's programs where the installed engine does.
 std::unique_ptr<Device> makeDevice(const fs::path& dir, bool asEngine) {
@@ -309,6 +319,12 @@ std::unique_ptr<Device> makeDevice(const fs::path& dir, bool asEngine) {
   Platform& p = device->platform();
   if (!zelko::device::writePhoneDefaults(p, 480, 800).ok()) return nullptr;
   if (!zelko::device::installSkins(gBuild, p.files()).ok()) return nullptr;
+  for (const auto& [name, folder] : kSkinFolders) {
+    if (!p.registry().setValue(Root::kLocalMachine, "Software\\Microsoft\\CHome\\ZelkoToday", name,
+                               RegValue::Text(folder)).ok()) {
+      return nullptr;
+    }
+  }
   std::error_code ec;
   if (!fs::copy_file(gBuild / "bin" / "ZelkoWinToday", p.files().hostPath(kEngineFile), ec) ||
       !fs::copy_file(gBuild / "bin" / "zelko-probe", p.files().hostPath("\\Windows\\probe.exe"), ec)) {
