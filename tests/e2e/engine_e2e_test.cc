@@ -250,6 +250,16 @@ TEST_F(EngineEndToEnd, HomeScreenSwitchStopsTheEngineAndStartsItAgain) {
   std::string listed;
   ASSERT_EQ(tool({"notifications"}, &listed), 0);
   EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2) << listed;  // replaced, not added
+
+  // An engine that ended without the controller is back at the next minute.
+  int second = enginePid();
+  size_t minuteStarts = launches("ZelkoToday.exe", "ZelkoWinToday");
+  platform().windows().postMessage({platform().windows().findWindow("ZelkoToday"), 1127, 0, 0});
+  ASSERT_TRUE(waitFor([&] { return exitCodeOf(second).has_value(); }));
+  ASSERT_EQ(tool({"clock", "advance", "1"}), 0);
+  ASSERT_TRUE(waitFor([&] { return engineRunning(); }));
+  EXPECT_EQ(launches("ZelkoToday.exe", "ZelkoWinToday"), minuteStarts + 1);
+  EXPECT_EQ(launches("ZelkoWinToday.exe", ""), 2u);  // the first start, and this one
 }
 
 TEST_F(EngineEndToEnd, BatteryImageFlagsActionAndHookFollowTheLevel) {

@@ -105,13 +105,5 @@ TEST_F(PowerEndToEnd, BadInputIsAUsageErrorThatChangesNothing) {
   EXPECT_EQ(out, "100\t50\n");
 }
 
-TEST_F(PowerEndToEnd, EachCommandExplainsItself) {
-  for (const char* command : {"battery", "memory", "storage"}) {
-    std::string out;
-    ASSERT_EQ(tool({command, "--help"}, &out), 0);
-    EXPECT_TRUE(out.starts_with(std::string("usage: zelko-device ") + command)) << out;
-  }
-}
-
 }  // namespace
 }  // namespace zelko::testing

@@ -12,18 +12,9 @@
 //   echo KEY NAME               on each change of HKLM KEY NAME posts WM_USER+1 to the window
 //                               of class BenchHost; ends on message 1127 to it or after 60 s
 //
-// Installed as ZelkoWinToday.exe it stands in for the engine, whatever its command line:
-// the engine controller starts that program with no arguments or "-restart", which leaves
-// no room for a mode word. It then keeps a window of class ZelkoToday, reports its command
-// line as "engineCommandLine" and every message number the window receives, as a comma
-// list, as "messages"; message 1127 destroys the window and ends it (exit 0), else it ends
-// after 20 s (exit 2).
 // Every registry failure ends the probe with exit code 1.
-#include <strings.h>
-
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -125,40 +116,12 @@ int echo(Platform& p, const std::vector<std::string>& a) {
   return 0;
 }
 
-bool endsWithNoCase(const std::string& text, const char* end) {
-  size_t n = std::strlen(end);
-  return text.size() >= n && strncasecmp(text.c_str() + text.size() - n, end, n) == 0;
-}
-
-int engine(Platform& p) {
-  auto& w = p.windows();
-  std::string log;
-  w.registerClass("ZelkoToday", [&](const zelko::platform::Message& m) -> int64_t {
-    log += (log.empty() ? "" : ",") + std::to_string(m.message);
-    p.registry().setValue(Root::kCurrentUser, kReportKey, "messages", RegValue::Text(log));
-    if (m.message == zelko::platform::kWmUser + 103) w.destroyWindow(m.window);
-    if (m.message == zelko::platform::kWmDestroy) w.postQuit(0);
-    return 0;
-  });
-  // Reported before the window exists, so a test that sees the window reads this run's line.
-  p.registry().setValue(Root::kCurrentUser, kReportKey, "engineCommandLine",
-                        RegValue::Text(p.shell().commandLine()));
-  auto window = w.createWindow("ZelkoToday", "ZelkoToday", 0);
-  if (!window.ok()) return fail(window.status().message());
-  auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (w.pumpMessages(std::chrono::milliseconds(100))) {
-    if (std::chrono::steady_clock::now() > end) return 2;
-  }
-  return w.quitCode();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   auto device = zelko::platform::sim::Device::openForProgram(argc, argv);
   if (!device.ok()) return fail(device.status().message());
   Platform& p = (*device)->platform();
-  if (endsWithNoCase(p.shell().modulePath(), "\\ZelkoWinToday.exe")) return engine(p);
   std::vector<std::string> a = zelko::platform::splitCommandLine(p.shell().commandLine());
   if (a.empty()) return 0;
   if (a[0] == "exit" && a.size() == 2) return std::atoi(a[1].c_str());
