@@ -167,26 +167,8 @@ void Engine::fullRefresh() {
 
 void Engine::reloadSkin() {
   suite_.settings().reloadSkin();
-  writePageDecorations();
+  widgets_.pageDecorations();
   fullRefresh();
-}
-
-void Engine::writePageDecorations() {
-  ValueStore& values = suite_.values();
-  const Settings& settings = suite_.settings();
-  auto image = [&](WidgetKind kind, const std::string& file) {
-    return values.resolveImage(settings.skinFolder(kind), file, settings.defaultFolder(kind));
-  };
-  UpdateBracket bracket(values);
-  values.writeText(host::kPage1, "CalPNG", image(WidgetKind::kClock, "cal.png"));
-  values.writeText(host::kPage1, "SysPNG", image(WidgetKind::kSys, "Sys.png"));
-  values.writeText(host::kPage1, "BG", image(WidgetKind::kSys, "bg.png"));
-  for (int page = 1; page <= 5; ++page) {
-    std::string name = "Page" + std::to_string(page);
-    values.writeText(name, "Bkg", image(WidgetKind::kSys, "Bkg" + std::to_string(page) + ".png"));
-    values.writeText(name, "PagesPNG",
-                     image(WidgetKind::kSys, "pages" + std::to_string(page) + ".png"));
-  }
 }
 
 int64_t Engine::handleMessage(const platform::Message& message) {

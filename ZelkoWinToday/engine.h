@@ -53,7 +53,6 @@ class Engine {
   void registerLaunches();
   void registerCallbacks();
   void closeCallbacks();
-  void writePageDecorations();
 
   Suite& suite_;
   Widgets widgets_;

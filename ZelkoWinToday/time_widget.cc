@@ -92,7 +92,8 @@ void Widgets::time() {
     std::string_view minutes = splitTime(timeText).second;
     animation(parseLeadingInt(minutes.size() > 1 ? minutes.substr(charLength(minutes)) : minutes));
     writeClock(timeText, now, false);
-    if (iniText("Offset", "offset", "0") != "0") secondClock(picture);
+    std::string offset = iniText("Offset", "offset", "0");
+    if (offset != "0") secondClock(picture, offset);
   }
   battery();
   memory();
@@ -135,10 +136,9 @@ void Widgets::writeClock(std::string_view timeText, const platform::DateTime& t,
   values.writeText(kPage1, names.minuteHand, image(names.hands, minuteHandImage(t.minute)));
 }
 
-void Widgets::secondClock(std::string_view timePicture) {
-  std::string offset = iniText("Offset", "offset", "0");
+void Widgets::secondClock(std::string_view timePicture, std::string_view offset) {
   size_t colon = offset.find(':');
-  int hours = parseLeadingInt(std::string_view(offset).substr(0, colon));
+  int hours = parseLeadingInt(offset.substr(0, colon));
   int minutes = colon == std::string::npos ? 0 : parseLeadingInt(offset.substr(colon + 1));
   // "-1:30" goes back an hour and a half; "-0:30" has no negative hours, so it goes
   // forward half an hour.

@@ -80,6 +80,10 @@ class Widgets {
   void systemSummary();
   void alarm();
 
+  // The skin's page backgrounds, page dots and panel icons (page_decorations.cc), written
+  // after a skin change.
+  void pageDecorations();
+
   // Runs the action of section Notify keyed `notifyName`, without waiting; nothing when
   // there is none.
   void notify(std::string_view notifyName);
@@ -99,7 +103,8 @@ class Widgets {
   // The digits, am/pm image and hands of one clock. `second` picks the second time
   // zone's value names and folders.
   void writeClock(std::string_view timeText, const platform::DateTime& t, bool second);
-  void secondClock(std::string_view timePicture);
+  // The second time zone's clock; `offset` is "H:MM" as the INI file holds it.
+  void secondClock(std::string_view timePicture, std::string_view offset);
 
   Suite& suite_;
 };
