@@ -7,12 +7,14 @@
 #include <sstream>
 
 #include "platform/sim/time_zone.h"
+#include "tests/unit/item_builders.h"
 
 namespace zelko::device {
 namespace {
 
 using platform::Appointment;
 using platform::DateTime;
+using testing::at;
 using namespace std::string_literals;
 
 // The device clock's zone conversions without a device: enough for an import, which reads
@@ -44,17 +46,6 @@ std::string dataFile(const std::string& name) {
   text << in.rdbuf();
   EXPECT_TRUE(in.good()) << path;
   return text.str();
-}
-
-DateTime at(int y, int mo, int d, int h = 0, int mi = 0) {
-  DateTime t;
-  t.year = y;
-  t.month = mo;
-  t.day = d;
-  t.hour = h;
-  t.minute = mi;
-  platform::normalizeDateTime(t);
-  return t;
 }
 
 std::vector<Appointment> importOk(const std::string& text, const char* zone = "Europe/Paris") {
