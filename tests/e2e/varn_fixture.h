@@ -20,6 +20,9 @@ class InstallerTest : public EndToEndTest {
  protected:
   void SetUp() override;
 
+ public:  // for the set-up steps of table-driven cases
+  using EndToEndTest::platform;
+
   // Runs the installer with `params` as its command line and waits for it to end.
   void runInstaller(const std::string& params);
   // A value of the status record or of the home screen's key: a text as it is, a DWORD in
