@@ -5,9 +5,10 @@
 namespace zelko::varn {
 
 ListView listViewOpened(std::string_view line) {
-  if (contains(line, "<TitaniumListView")) return ListView::kTitanium;
-  if (contains(line, "<BronzeListView")) return ListView::kBronze;
-  return ListView::kNone;
+  // On a line that holds both, the first one opens the list view.
+  size_t titanium = line.find("<TitaniumListView"), bronze = line.find("<BronzeListView");
+  if (titanium == std::string_view::npos && bronze == std::string_view::npos) return ListView::kNone;
+  return titanium < bronze ? ListView::kTitanium : ListView::kBronze;
 }
 
 std::string_view listViewName(ListView view) {

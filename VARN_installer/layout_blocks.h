@@ -1,6 +1,5 @@
 // What the editing recognises in a home-screen layout file; everything else is the home
-// screen's own and passes unchanged. The shapes are described under "Layout files and
-// plugin definition files" in DESIGN.md.
+// screen's own and passes unchanged. The shapes are described in VARN_installer/README.md.
 #pragma once
 
 #include <optional>
@@ -13,7 +12,8 @@ namespace zelko::varn {
 
 enum class ListView { kNone, kTitanium, kBronze };
 
-// The list view a line opens: "<TitaniumListView" (looked for first) or "<BronzeListView".
+// The list view a line opens: "<TitaniumListView" or "<BronzeListView", whichever comes
+// first on it.
 ListView listViewOpened(std::string_view line);
 // "Titanium" or "Bronze", as the status record's "ListView" names it; empty for kNone.
 std::string_view listViewName(ListView view);

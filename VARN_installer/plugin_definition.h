@@ -1,6 +1,5 @@
 // A plugin definition file (.plg): the plugin's name, its place in the home screen's order
-// and its layers for each screen size. The shape is described under "Layout files and
-// plugin definition files" in DESIGN.md.
+// and its layers for each screen size. The shape is described in VARN_installer/README.md.
 #pragma once
 
 #include <cstdint>

@@ -43,7 +43,7 @@ std::string orderElement() {
          kLayoutBaseName + "\" />";
 }
 
-// A layout in the home screen's own text form (see "Layout files" in DESIGN.md): the form
+// A layout in the home screen's own text form (see VARN_installer/README.md): the form
 // holds the list view and then, in screen order, each plugin's block: the expanded layer,
 // whose last child is the condensed layer. VARN_installer finds, replaces and removes
 // plugins by exactly these lines.

@@ -25,6 +25,25 @@ Names with(Names names, const std::string& name) {
 
 using InstallerEndToEnd = InstallerTest;
 
+TEST_F(InstallerEndToEnd, ScreenCommandTurnsTheScreenAndBringsLayoutsOfANewSize) {
+  std::string out;
+  ASSERT_EQ(tool({"screen"}, &out), 0);
+  EXPECT_EQ(out, "480x800\n");
+  for (const char* bad : {"0x800", "480x", "x800", "10000x800", "-480x800", "480X800", "480x800x2"}) {
+    EXPECT_EQ(tool({"screen", bad}), 2) << bad;
+  }
+  writeDeviceFile(kLandscapeLayout, "mine");
+  ASSERT_EQ(tool({"screen", "0320x240"}), 0);
+  EXPECT_EQ(platform().windows().screenSize().width, 320);
+  EXPECT_EQ(platform().windows().screenSize().height, 240);
+  EXPECT_EQ(blocksIn("\\Windows\\Titanium_320x240.cpr"), kDefaultBlocks);
+  EXPECT_EQ(blocksIn("\\Windows\\Titanium_240x320.cpr"), kDefaultBlocks);
+  ASSERT_EQ(tool({"screen", "800x480"}), 0);
+  EXPECT_EQ(readDeviceFile(kLandscapeLayout), "mine") << "a layout that is there is kept";
+  ASSERT_EQ(tool({"screen"}, &out), 0);
+  EXPECT_EQ(out, "800x480\n");
+}
+
 TEST_F(InstallerEndToEnd, AddsNewPluginsAtTheFrontInsideAndPastTheEnd) {
   runInstaller("-addchange -silent -plg:" + writeDefinition("First", 0) + " -cpr:currentPortrait");
   runInstaller("-addchange -silent -plg:" + writeDefinition("Third", 2) + " -cpr:currentPortrait");
