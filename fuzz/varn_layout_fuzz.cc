@@ -27,11 +27,12 @@ bool endsWithForm(const std::string& text) {
   return text.size() >= kFormEnd.size() && text.compare(text.size() - kFormEnd.size(), kFormEnd.size(), kFormEnd) == 0;
 }
 
-// After the list view opens, no line of an edited layout may open a block of `name`.
+// After the list view opens, no line of an edited layout may open a block of `name` (the
+// form's end is read as that, whatever else its line holds).
 bool holdsNoBlockOf(const std::string& layout, std::string_view name) {
   bool inListView = false;
   for (const TextLine& line : splitLines(layout)) {
-    if (inListView && opensBlock(line.text, name)) return false;
+    if (inListView && !contains(line.text, kFormEnd) && opensBlock(line.text, name)) return false;
     inListView = inListView || listViewOpened(line.text) != ListView::kNone;
   }
   return true;
