@@ -65,14 +65,6 @@ TEST(VarnLayoutEdit, AddsANewPluginBeforeTheFormEndAndReplacesItInPlaceLater) {
   EXPECT_NE(other.text.find("<Layer ID=\"omeExpanded"), std::string::npos);
 }
 
-TEST(VarnLayoutEdit, RemovesTheFirstAMiddleAndTheLastPluginAlone) {
-  const std::string text = layout({"A", "B", "C"});
-  EXPECT_EQ(removeLayers(text, "A").text, edited({"B", "C"}));
-  EXPECT_EQ(removeLayers(text, "B").text, edited({"A", "C"}));
-  EXPECT_EQ(removeLayers(text, "C").text, edited({"A", "B"}));
-  EXPECT_EQ(removeLayers(text, "D").text, edited({"A", "B", "C"}));
-}
-
 TEST(VarnLayoutEdit, RefusesWhatIsNotALayoutOrWouldLoseItsEnd) {
   const PluginDefinition weather = definition("Weather", block("Weather"));
   EXPECT_EQ(addLayers("<Form>\r\n</Form>\r\n", weather, kPortrait).fault, EditFault::kNotALayout);
