@@ -19,10 +19,10 @@ const char kHomeUsage[] =
     "  pages<TAB>PAGE;PAGE;...\n"
     "\n"
     "The plugins come from ExtensibilityXML of Software\\Microsoft\\CHome, in screen order,\n"
-    "and a plugin's pages from the Pages value of its key; an arrow key sent to the\n"
-    "home screen's Confetti window moves the focus (zelko-device post Confetti 256 39\n"
-    "presses the right arrow). The home screen runs while the device is up; without it\n"
-    "this fails.\n";
+    "and a plugin's pages from the Pages value of its key. The arrow keys that programs\n"
+    "send to the home screen's Confetti window move the focus: up and down between\n"
+    "plugins (onto the first page), left and right between pages. The home screen runs\n"
+    "while the device is up; without it this fails.\n";
 
 std::string joined(const std::vector<std::string>& pages) {
   std::string out;
