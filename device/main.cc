@@ -21,7 +21,8 @@ const char kUsage[] =
 
 const Command* const kGroups[] = {kDeviceCommands, kRegCommands,     kRunCommands,
                                   kClockCommands,  kPowerCommands,   kInspectCommands,
-                                  kItemsCommands,  kShowCommands,    kHomeCommands};
+                                  kItemsCommands,  kShowCommands,    kUiCommands,
+                                  kHomeCommands};
 
 const Command* findCommand(const std::string& name) {
   for (const Command* group : kGroups) {

@@ -21,6 +21,7 @@
 #include "platform/sim/sim_ui.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/sim/stub.h"
+#include "platform/sim/ui_answers.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -68,6 +69,25 @@ fs::path ownFolder() {
   return fs::read_symlink("/proc/self/exe", ec).parent_path();
 }
 
+// What the contact chooser lists: every number of every contact, in the store's order.
+std::vector<ChooserEntry> chooserEntries(Items& items) {
+  std::vector<ChooserEntry> out;
+  auto walk = items.find(ItemFolder::kContacts, "");
+  if (!walk.ok()) return out;
+  while (auto item = (*walk)->next()) {
+    const Contact* c = std::get_if<Contact>(&*item);
+    if (!c) continue;
+    std::string name = c->lastName.empty() ? c->firstName
+                       : c->firstName.empty() ? c->lastName
+                                              : c->lastName + ", " + c->firstName;
+    for (auto [number, kind] : {std::pair{&c->mobilePhone, " (mobile)"},
+                                {&c->homePhone, " (home)"}, {&c->businessPhone, " (work)"}}) {
+      if (!number->empty()) out.push_back({c->oid, name + kind, *number});
+    }
+  }
+  return out;
+}
+
 class SimDevice final : public Device, public Platform {
  public:
   SimDevice(fs::path dir, std::unique_ptr<Database> reg, std::unique_ptr<Database> journalDb,
@@ -86,7 +106,8 @@ class SimDevice final : public Device, public Platform {
         windows_(*regDb_, settings_, runtime_,
                  [this](uint64_t cookie) { notifications_.dispatch(cookie); }),
         sync_(dir_ / "run"),
-        ui_(journal_),
+        answers_(*regDb_),
+        ui_(journal_, answers_, [this] { return chooserEntries(*items_); }),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
         radios_(makeStubRadios(journal_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
@@ -98,6 +119,7 @@ class SimDevice final : public Device, public Platform {
   Journal& journal() override { return journal_; }
   DeviceClock& deviceClock() override { return clock_; }
   DeviceSettings& settings() override { return settings_; }
+  UiAnswers& uiAnswers() override { return answers_; }
   void tick() override { heartbeat(registry_, clock_, shell_); }
 
   Registry& registry() override { return registry_; }
@@ -129,6 +151,7 @@ class SimDevice final : public Device, public Platform {
   SimRegistry registry_;
   SimWindows windows_;
   SimSync sync_;
+  UiAnswers answers_;
   SimUi ui_;
   std::unique_ptr<Power> power_;
   std::unique_ptr<Radios> radios_;
@@ -192,7 +215,8 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   auto reg = Database::open(dir / "registry.db.new", true);
   if (!reg.ok()) return reg.status();
   Database& db = **reg;
-  for (auto schema : {SimRegistry::createSchema, SimWindows::createSchema, SimShell::createSchema}) {
+  for (auto schema : {SimRegistry::createSchema, SimWindows::createSchema, SimShell::createSchema,
+                      UiAnswers::createSchema}) {
     s = schema(db);
     if (!s.ok()) return s;
   }
