@@ -106,9 +106,11 @@ void PopupMenu::build() {
   // The phone shows no empty menu: it closes at once with no choice.
   if (!tree_.items.empty()) {
     std::chrono::milliseconds timeOut = menuTimeOut(file);
+    // The menu opens where the tap that started the program touched the screen.
+    platform::Point tap = platform.windows().cursorPosition();
     logFailure(platform.windows().setForeground(window_), "come to the front");
     logFailure(platform.windows().setTimer(window_, kMenuTimer, timeOut), "start the time-out");
-    chosen = platform.ui().popupMenu(tree_.items, 0, 0, timeOut);
+    chosen = platform.ui().popupMenu(tree_.items, tap.x, tap.y, timeOut);
   }
   send(platform::kWmCommand, static_cast<uint64_t>(chosen.value_or(0)));
 }

@@ -42,6 +42,12 @@ struct Message {
 // Returns the message's result (what sendMessage hands back to the sender).
 using WindowProc = std::function<int64_t(const Message&)>;
 
+// A point of the screen, in pixels from its top left corner.
+struct Point {
+  int x = 0;
+  int y = 0;
+};
+
 struct WindowInfo {
   WindowHandle handle = 0;
   WindowHandle parent = 0;
@@ -103,6 +109,13 @@ class Windows {
   virtual WindowHandle foreground() = 0;
   // Asks the window to redraw: it receives kWmPaint.
   virtual Status invalidate(WindowHandle window) = 0;
+
+  // Where the screen was last touched, which a touch screen keeps as its cursor: a
+  // program started by a tap opens its popup menu there. The middle of the screen until
+  // the first touch.
+  virtual Point cursorPosition() = 0;
+  // Moves the cursor, as a touch at `point` does.
+  virtual Status setCursorPosition(Point point) = 0;
 };
 
 }  // namespace zelko::platform

@@ -44,6 +44,8 @@ class SimWindows final : public Windows {
   Status setForeground(WindowHandle window) override;
   WindowHandle foreground() override;
   Status invalidate(WindowHandle window) override;
+  Point cursorPosition() override;
+  Status setCursorPosition(Point point) override;
 
  private:
   struct Row {
