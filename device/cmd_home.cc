@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "device/cli.h"
-#include "platform/sim/home_screen.h"
+#include "platform/sim/home_host.h"
 
 namespace zelko::device {
 namespace {
@@ -33,7 +33,7 @@ std::string joined(const std::vector<std::string>& pages) {
 int home(Context& ctx, Args& args) {
   args.done();
   auto& device = ctx.device();
-  if (device.platform().windows().findWindow("DesktopExplorerWindow") == 0) {
+  if (!platform::sim::HomeScreenHost::running(device.platform().windows())) {
     throw Failure("the home screen is not running (zelko-device up starts it)");
   }
   platform::sim::HomeScreen screen(device.platform().registry(), device.settings());

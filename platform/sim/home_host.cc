@@ -30,9 +30,11 @@ HomeScreenHost::~HomeScreenHost() {
   if (!s.ok()) std::fprintf(stderr, "home screen: %s\n", s.message().c_str());
 }
 
+bool HomeScreenHost::running(Windows& windows) { return windows.findWindow(kDesktopClass) != 0; }
+
 Status HomeScreenHost::start() {
   Windows& windows = device_.platform().windows();
-  if (windows.findWindow(kDesktopClass) != 0) return Status::Invalid("a home screen runs already");
+  if (running(windows)) return Status::Invalid("a home screen runs already");
   auto idle = [](const Message&) -> int64_t { return 0; };
   for (std::string_view name : {kDesktopClass, kPluginClass}) {
     Status s = windows.registerClass(name, idle);

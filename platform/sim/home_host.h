@@ -21,6 +21,9 @@ class HomeScreenHost {
   HomeScreenHost(const HomeScreenHost&) = delete;
   HomeScreenHost& operator=(const HomeScreenHost&) = delete;
 
+  // Whether a home screen runs on the device (in any process).
+  static bool running(Windows& windows);
+
   // Registers the window classes, creates the three windows and puts the focus on the
   // first page of the first plugin. Invalid when a home screen runs already.
   Status start();
