@@ -117,6 +117,8 @@ TEST_F(MenuEndToEnd, TreeFromSubmenusRepeatedSectionsLabelsAndLoops) {
             "Texts=[Text]\r\n"
             "MARK READ=\\Windows\\tmail.exe;-mark:4\r\n"
             "Loop=[Loop]\r\n"
+            "Call me = \\Windows\\tmail.exe;call\r\n"
+            "Gone=[Missing]\r\n"
             "[Text]\r\n"
             "See you=\\Windows\\tmail.exe;see you\r\n"
             "[Loop]\r\n"
@@ -128,12 +130,15 @@ TEST_F(MenuEndToEnd, TreeFromSubmenusRepeatedSectionsLabelsAndLoops) {
   choose("Texts > Fish & Chips");
   EXPECT_EQ(menu("ZelkoSms.mnu"), 0);
   // The repeated label keeps its place with the later action; Back opens the top menu
-  // once more, where Texts and Loop are left out as already opened; the line of 10,000
-  // characters is left out whole.
+  // once more, where Texts and Loop are left out as already opened; blanks around "="
+  // belong to the label; a missing section is an empty submenu, opened once like any
+  // other; the line of 10,000 characters is left out whole.
   EXPECT_EQ(lastMenu(),
             R"("items":[{"label":"Mark read","id":100},)"
             R"({"label":"Texts","items":[{"label":"See you","id":101},{"label":"Fish & Chips","id":102}]},)"
-            R"({"label":"Loop","items":[{"label":"Back","items":[{"label":"Mark read","id":103}]}]}],)"
+            R"({"label":"Loop","items":[{"label":"Back","items":[{"label":"Mark read","id":103},)"
+            R"({"label":"Call me ","id":104},{"label":"Gone","items":[]}]}]},)"
+            R"({"label":"Call me ","id":105}],)"
             R"("chosen":"Texts > Fish & Chips","x":120,"y":340})");
   EXPECT_EQ(composed(), std::vector<std::string>{"a & b"});
 
@@ -188,7 +193,7 @@ TEST_F(MenuEndToEnd, TotalMenuRunsTheOnlyKindOfUnreadAtOnce) {
             "Calls=\\Windows\\tmail.exe;tel\nMail=\\Windows\\tmail.exe;email\n"
             "Voicemail=\\Windows\\tmail.exe;voicemail\n");
   std::string page1 = std::string(kHomeKey) + "\\ZelkoToday\\Page1";
-  setText(page1, "Total", "2");
+  setText(page1, "Total", "2 unread");  // a counter reads as its leading digits
   setText(page1, "Sms", "2");
   setText(page1, "Tel", "2");
   EXPECT_EQ(menu("ZelkoTotal.mnu"), 0);

@@ -148,10 +148,5 @@ TEST_F(NavigateTest, SendsTheKeysBetweenRedrawMessagesThenRepaints) {
   EXPECT_TRUE(got_.empty());
 }
 
-TEST_F(NavigateTest, WithoutTheHomeScreenNothingIsSent) {
-  EXPECT_FALSE(go("Page3 ZelkoToday Page1 ZelkoToday"));
-  EXPECT_TRUE(got_.empty());
-}
-
 }  // namespace
 }  // namespace zelko::menu
