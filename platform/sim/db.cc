@@ -223,6 +223,39 @@ Status Database::write(const std::function<Status()>& body) {
   return Status::Ok();
 }
 
+Status Database::writeUnlessSettled(const std::function<Result<bool>()>& settled,
+                                   const std::function<Status()>& body) {
+  auto whole = [&]() -> Status {
+    auto done = settled();
+    if (!done.ok()) return done.status();
+    return *done ? Status::Ok() : body();
+  };
+  std::vector<std::function<void()>> then;
+  {
+    auto guard = lock();
+    if (depth_ > 0) return writeNested(whole);
+    if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      return error("cannot begin a transaction");
+    }
+    depth_ = 1;
+    Status s = whole();
+    depth_ = 0;
+    if (s.ok() && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      s = error("cannot commit");
+    }
+    then.swap(committed_);
+    if (!s.ok()) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      // A read cannot become a write once another writer has changed what it read: start
+      // again holding the write lock from the outset.
+      if (s.code() == Status::Code::kBusy) return write(whole);
+      return s;
+    }
+  }
+  for (auto& f : then) f();
+  return Status::Ok();
+}
+
 Status Database::writeNested(const std::function<Status()>& body) {
   if (sqlite3_exec(db_, "SAVEPOINT part", nullptr, nullptr, nullptr) != SQLITE_OK) {
     return error("cannot begin a part of a write");

@@ -83,6 +83,12 @@ class Database {
   // that several changes (a setting and the state value that mirrors it) are one
   // transaction.
   Status write(const std::function<Status()>& body);
+  // For a write that is often not needed: runs `settled` in a transaction that starts as
+  // a read, and ends there without the write lock when it says true (nothing to change);
+  // else runs `body` in the same transaction, which takes the write lock then. When
+  // another writer came first, starts again as write(). Otherwise as write().
+  Status writeUnlessSettled(const std::function<Result<bool>()>& settled,
+                            const std::function<Status()>& body);
   // Inside write(): runs `then` once the outermost write has committed, outside lock();
   // dropped when the part of the write that asked for it is rolled back. Outside a
   // write, runs it at once.

@@ -198,16 +198,10 @@ Status SimRegistry::setValue(Root root, std::string_view key, std::string_view n
   if (Status s = checkKeyPath(path); !s.ok()) return s;
   std::string keyFold = foldCase(path);
   std::string nameFold = foldCase(name);
-  // Most writes of a resident program repeat what is there: a plain read settles those
-  // without the write lock. Another writer changing the value meanwhile is as if it had
-  // written just after us.
-  auto same = holds(r, keyFold, nameFold, value);
-  if (!same.ok()) return same.status();
-  if (*same) return Status::Ok();
-  return db_.write([&]() -> Status {
-    auto again = holds(r, keyFold, nameFold, value);
-    if (!again.ok()) return again.status();
-    if (*again) return Status::Ok();
+  // Most writes of a resident program repeat what is there: a read settles those without
+  // the write lock.
+  auto settled = [&] { return holds(r, keyFold, nameFold, value); };
+  return db_.writeUnlessSettled(settled, [&]() -> Status {
     Status e = ensureKey(r, path, keyFold);
     if (!e.ok()) return e;
     Statement& u = db_.prepare(
