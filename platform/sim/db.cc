@@ -193,7 +193,7 @@ Statement& Database::prepare(std::string_view sql) {
   return *entry.second;
 }
 
-Status Database::write(const std::function<Status()>& body) {
+Status Database::transact(bool immediate, const std::function<Status()>& body) {
   std::vector<std::function<void()>> then;
   {
     auto guard = lock();
@@ -202,9 +202,9 @@ Status Database::write(const std::function<Status()>& body) {
     // busy (a checkpoint racing a writer) try again rather than hand the error to a program.
     int attempts = 0;
     for (;;) {
-      int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+      int rc = sqlite3_exec(db_, immediate ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
       if (rc == SQLITE_OK) break;
-      if (!isBusy(rc) || ++attempts > 100) return error("cannot begin a write");
+      if (!isBusy(rc) || ++attempts > 100) return error("cannot begin a transaction");
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     depth_ = 1;
@@ -223,6 +223,8 @@ Status Database::write(const std::function<Status()>& body) {
   return Status::Ok();
 }
 
+Status Database::write(const std::function<Status()>& body) { return transact(true, body); }
+
 Status Database::writeUnlessSettled(const std::function<Result<bool>()>& settled,
                                    const std::function<Status()>& body) {
   auto whole = [&]() -> Status {
@@ -230,30 +232,14 @@ Status Database::writeUnlessSettled(const std::function<Result<bool>()>& settled
     if (!done.ok()) return done.status();
     return *done ? Status::Ok() : body();
   };
-  std::vector<std::function<void()>> then;
-  {
-    auto guard = lock();
-    if (depth_ > 0) return writeNested(whole);
-    if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      return error("cannot begin a transaction");
-    }
-    depth_ = 1;
-    Status s = whole();
-    depth_ = 0;
-    if (s.ok() && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-      s = error("cannot commit");
-    }
-    then.swap(committed_);
-    if (!s.ok()) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      // A read cannot become a write once another writer has changed what it read: start
-      // again holding the write lock from the outset.
-      if (s.code() == Status::Code::kBusy) return write(whole);
-      return s;
-    }
-  }
-  for (auto& f : then) f();
-  return Status::Ok();
+  // Nested only inside a write of this very thread: one that holds the lock already.
+  bool nested = false;
+  if (std::unique_lock own(mutex_, std::try_to_lock); own.owns_lock()) nested = depth_ > 0;
+  Status s = transact(false, whole);
+  // A read cannot become a write once another writer has changed what it read: start
+  // again holding the write lock from the outset.
+  if (s.code() == Status::Code::kBusy && !nested) return transact(true, whole);
+  return s;
 }
 
 Status Database::writeNested(const std::function<Status()>& body) {

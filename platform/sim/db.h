@@ -93,8 +93,6 @@ class Database {
   // dropped when the part of the write that asked for it is rolled back. Outside a
   // write, runs it at once.
   void afterCommit(std::function<void()> then);
-  // True inside write() on this connection.
-  bool inWrite() const { return depth_ > 0; }
   // The connection and its cached statements serve one thread at a time, and a statement
   // is in use from its prepare() to its reset(): a read outside write() holds this lock
   // across that whole use. The lock may be taken again by the thread that holds it.
@@ -108,6 +106,8 @@ class Database {
   Status error(std::string_view what);
 
  private:
+  // The outermost transaction (BEGIN IMMEDIATE, or a deferred BEGIN), or a nested part.
+  Status transact(bool immediate, const std::function<Status()>& body);
   Status writeNested(const std::function<Status()>& body);
   Database(sqlite3* db, std::filesystem::path path) : db_(db), path_(std::move(path)) {}
   sqlite3* db_;
