@@ -62,7 +62,10 @@ std::optional<RedirectTarget> parseRedirect(std::string_view text, std::string_v
   // An empty page piece ("Name," or "Name,,Page2") keeps the page written, rather than
   // sending the copy to the plugin key, which holds no page values.
   if (target_page.empty()) target_page = page;
-  if (name.empty()) return std::nullopt;
+  // A page is a single key below the plugin key. With a backslash the key path leads
+  // elsewhere: a page of backslashes only is the plugin key itself once the registry
+  // drops the separators, and a skin could so overwrite SkinName, Lang or the folders.
+  if (name.empty() || target_page.find('\\') != std::string_view::npos) return std::nullopt;
   if (platform::utf16Length(name) > kMaxRedirectUnits ||
       platform::utf16Length(target_page) > kMaxRedirectUnits) {
     return std::nullopt;

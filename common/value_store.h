@@ -58,8 +58,9 @@ struct RedirectTarget {
 
 // Reads a redirect text of the skin INI file ("Name" or "Name,Page"; a third piece is
 // ignored) for a write to `page`. nullopt when the name is empty or a piece is longer
-// than kMaxRedirectUnits (a cut name would write to some other value). An empty or
-// missing page means `page` itself.
+// than kMaxRedirectUnits (a cut name would write to some other value), and when the
+// target page holds a backslash (it would name the plugin key or a key of another
+// page). An empty or missing page means `page` itself.
 std::optional<RedirectTarget> parseRedirect(std::string_view text, std::string_view page);
 
 // ---- The value store --------------------------------------------------------------
