@@ -57,8 +57,10 @@ Settings::~Settings() = default;
 void Settings::startUp(std::string_view programName, uint32_t buildNumber,
                        std::span<const std::string> args) {
   program_name_ = std::string(programName);
-  regWriteNumber(platform_.registry(), platform::Root::kCurrentUser, kBuildNumbersKey, programName,
-                 buildNumber);
+  platform::Status recorded =
+      platform_.registry().setValue(platform::Root::kCurrentUser, kBuildNumbersKey, programName,
+                                    platform::RegValue::Dword(buildNumber));
+  if (!recorded.ok()) platform_.log().failure("cannot record the build number", recorded);
 
   install_folder_ = installFolderOf(platform_.shell().modulePath());
   own_ini_path_ = install_folder_ + program_name_ + ".ini";

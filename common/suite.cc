@@ -7,7 +7,7 @@ namespace zelko {
 Suite::Suite(platform::Platform& platform)
     : platform_(platform),
       settings_(platform),
-      values_(platform.registry(), platform.files(), settings_),
+      values_(platform.registry(), platform.files(), platform.log(), settings_),
       outlook_(platform) {}
 
 std::string Suite::regReadText(platform::Root root, std::string_view key, std::string_view name) {

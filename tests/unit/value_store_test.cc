@@ -78,10 +78,10 @@ TEST_F(ValueStoreTest, TimeIsAnEightByteFileTime) {
   ASSERT_TRUE(platform::normalizeDateTime(when));
   std::vector<uint8_t> bytes;
   for (int i = 0; i < 8; ++i) bytes.push_back(platform::toFileTime(when) >> (8 * i));
-  reg().setValue(kHklm, "Alarm", "Next", RegValue::Binary(bytes));
-  reg().setValue(kHklm, "Alarm", "Short", RegValue::Binary({1, 2, 3, 4, 5, 6, 7}));
-  reg().setValue(kHklm, "Alarm", "Beyond", RegValue::Binary(std::vector<uint8_t>(8, 0xFF)));
-  reg().setValue(kHklm, "Alarm", "Dword", RegValue::Dword(5));
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Next", RegValue::Binary(bytes)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Short", RegValue::Binary({1, 2, 3, 4, 5, 6, 7})).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Beyond", RegValue::Binary(std::vector<uint8_t>(8, 0xFF))).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Dword", RegValue::Dword(5)).ok());
   auto& clock = platform().clock();
   EXPECT_EQ(regReadTime(reg(), clock, kHklm, "Alarm", "Next", false), when);
   EXPECT_EQ(regReadTime(reg(), clock, kHklm, "Alarm", "Next", true), clock.toLocal(when));
