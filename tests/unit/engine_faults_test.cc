@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
@@ -84,6 +85,16 @@ class JumpingClock : public pt::ClockWrapper {
   int readings_ = 0;
 };
 
+class RefusingShell : public pt::ShellWrapper {
+ public:
+  using ShellWrapper::ShellWrapper;
+  bool refuse = false;
+  platform::Result<platform::ExecResult> execute(const platform::ExecRequest& request) override {
+    if (refuse) return Status::Failed("no process slots left");
+    return ShellWrapper::execute(request);
+  }
+};
+
 class RecordingLog : public pt::LogWrapper {
  public:
   using LogWrapper::LogWrapper;
@@ -106,15 +117,18 @@ class FaultyPlatform : public pt::PlatformWrapper {
         reg(target.registry()),
         notes(target.notifications()),
         clk(target.clock()),
+        shl(target.shell()),
         logged(target.log()) {}
   platform::Registry& registry() override { return reg; }
   platform::Notifications& notifications() override { return notes; }
   platform::Clock& clock() override { return clk; }
+  platform::Shell& shell() override { return shl; }
   platform::Log& log() override { return logged; }
 
   FaultyRegistry reg;
   FaultyNotifications notes;
   JumpingClock clk;
+  RefusingShell shl;
   RecordingLog logged;
 };
 
@@ -174,7 +188,6 @@ TEST_F(EngineFaultsTest, AFullStoreCostsALinePerUpdateNotPerWrite) {
   EXPECT_NE(platform().windows().findWindow(kEngineWindowClass), 0u);
   const int lines = faulty().logged.count("database or disk is full");
   EXPECT_GT(lines, 0);
-  EXPECT_EQ(lines, static_cast<int>(faulty().logged.lines.size()));
   EXPECT_LT(lines * 5, faulty().reg.failedWrites);
 
   // Once there is room again, the next change is shown in full.
@@ -211,6 +224,17 @@ TEST_F(EngineFaultsTest, RefusedLaunchesAreTriedAgainSoTheEngineStillComesBack) 
   battery(58);
   EXPECT_EQ(platform().notifications().launches().size(), 2u);
   EXPECT_EQ(faulty().logged.count("cannot register the launch"), 2);
+}
+
+TEST_F(EngineFaultsTest, ALaunchTheShellRefusesIsLoggedAndTheRefreshGoesOn) {
+  faulty().shl.refuse = true;
+  // The programs of this device are in its root folder.
+  std::ofstream(hostFile("\\ZelkoToday.ini"))
+      << "[Notify]\nZelkoTodayWifi=Wifi.exe;-x\n";
+  ASSERT_EQ(engine_->start("-restart", 1), std::nullopt);
+  EXPECT_EQ(faulty().logged.count("ZelkoContacts.exe;-zelkotoday: no process slots left"), 1);
+  EXPECT_EQ(faulty().logged.count("cannot run Wifi.exe;-x: no process slots left"), 1);
+  EXPECT_EQ(value("Page1", "BattVal"), "60%");  // written after the first refused launch
 }
 
 TEST_F(EngineFaultsTest, BothClocksShowOneReadingWhenTheClockJumpsMeanwhile) {
