@@ -219,6 +219,26 @@ class LogWrapper : public Log {
   Log& target_;
 };
 
+// Keeps every line it forwards, for a test to see what the program logged.
+class RecordingLog : public LogWrapper {
+ public:
+  using LogWrapper::LogWrapper;
+  void write(std::string_view line) override {
+    lines_.emplace_back(line);
+    LogWrapper::write(line);
+  }
+  const std::vector<std::string>& lines() const { return lines_; }
+  // How many lines hold `part`.
+  int count(std::string_view part) const {
+    int n = 0;
+    for (const std::string& line : lines_) n += line.find(part) != std::string::npos;
+    return n;
+  }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
 // Every service of the target platform, unchanged until a subclass overrides a getter.
 class PlatformWrapper : public Platform {
  public:

@@ -95,21 +95,6 @@ class RefusingShell : public pt::ShellWrapper {
   }
 };
 
-class RecordingLog : public pt::LogWrapper {
- public:
-  using LogWrapper::LogWrapper;
-  std::vector<std::string> lines;
-  void write(std::string_view line) override {
-    lines.emplace_back(line);
-    LogWrapper::write(line);
-  }
-  int count(std::string_view part) const {
-    int n = 0;
-    for (const std::string& line : lines) n += line.find(part) != std::string::npos;
-    return n;
-  }
-};
-
 class FaultyPlatform : public pt::PlatformWrapper {
  public:
   explicit FaultyPlatform(platform::Platform& target)
@@ -129,7 +114,7 @@ class FaultyPlatform : public pt::PlatformWrapper {
   FaultyNotifications notes;
   JumpingClock clk;
   RefusingShell shl;
-  RecordingLog logged;
+  pt::RecordingLog logged;
 };
 
 class EngineFaultsTest : public testing::DeviceTest {
