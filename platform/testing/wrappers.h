@@ -94,7 +94,7 @@ class WindowsWrapper : public Windows {
     return target_.registerClass(className, std::move(proc));
   }
   Result<WindowHandle> createWindow(std::string_view className, std::string_view title,
-                                    WindowHandle parent) override {
+                                    WindowHandle parent = 0) override {
     return target_.createWindow(className, title, parent);
   }
   Status destroyWindow(WindowHandle window) override { return target_.destroyWindow(window); }
