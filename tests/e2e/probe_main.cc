@@ -75,8 +75,7 @@ int instance(Platform& p) {
   if (!window.ok()) return fail(window.status().message());
   auto poked = p.notifications().registerCallback({Root::kLocalMachine, kReportKey, "poke"}, [] {});
   if (!poked.ok()) return fail(poked.status().message());
-  std::printf("up
-");
+  std::printf("up\n");
   std::fflush(stdout);
   auto up = p.registry().setValue(Root::kCurrentUser, kReportKey, "instance", RegValue::Text("up"));
   if (!up.ok()) return fail(up.message());
