@@ -11,10 +11,13 @@
 #include "platform/sim/heartbeat.h"
 #include "platform/sim/icu_locale.h"
 #include "platform/sim/items_store.h"
+#include "platform/sim/sim_connections.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_http.h"
 #include "platform/sim/sim_journal.h"
 #include "platform/sim/sim_notifications.h"
 #include "platform/sim/sim_power.h"
+#include "platform/sim/sim_radios.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_sync.h"
@@ -88,16 +91,18 @@ class SimDevice final : public Device, public Platform {
         sync_(dir_ / "run"),
         ui_(journal_),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
-        radios_(makeStubRadios(journal_)),
+        connections_(settings_, registry_, journal_),
+        radios_(std::make_unique<SimRadios>(journal_, connections_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
         messaging_(makeStubMessaging(journal_)),
-        http_(makeStubHttp(journal_)) {}
+        http_(std::make_unique<SimHttp>(files_, connections_)) {}
 
   const fs::path& dir() const override { return dir_; }
   Platform& platform() override { return *this; }
   Journal& journal() override { return journal_; }
   DeviceClock& deviceClock() override { return clock_; }
   DeviceSettings& settings() override { return settings_; }
+  SimConnections& connections() override { return connections_; }
   void tick() override { heartbeat(registry_, clock_, shell_); }
 
   Registry& registry() override { return registry_; }
@@ -131,6 +136,7 @@ class SimDevice final : public Device, public Platform {
   SimSync sync_;
   SimUi ui_;
   std::unique_ptr<Power> power_;
+  SimConnections connections_;
   std::unique_ptr<Radios> radios_;
   std::unique_ptr<Items> items_;
   std::unique_ptr<Messaging> messaging_;

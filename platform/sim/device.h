@@ -16,6 +16,7 @@ namespace zelko::platform::sim {
 class Journal;
 class DeviceClock;
 class DeviceSettings;
+class SimConnections;
 
 struct DeviceOptions {
   std::string screen = "480x800";
@@ -49,6 +50,8 @@ class Device {
   virtual Journal& journal() = 0;
   virtual DeviceClock& deviceClock() = 0;
   virtual DeviceSettings& settings() = 0;
+  // The connection manager: online or offline, the proxy, the dial-up connections.
+  virtual SimConnections& connections() = 0;
   // The clock's heartbeat: writes System\State\DateTime "Time" for the current minute of
   // the device clock (and "Date" when the day changed) through the notifying setter, then
   // starts the timed starts that fell due. The background service calls it every minute;

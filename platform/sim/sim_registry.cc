@@ -147,6 +147,13 @@ void SimRegistry::collect(int root, const std::string& keyFold, const std::strin
 
 Status SimRegistry::setValue(Root root, std::string_view key, std::string_view name,
                              const RegValue& value) {
+  return update(root, key, name, [&](const std::optional<RegValue>&) {
+    return Result<std::optional<RegValue>>(value);
+  });
+}
+
+Status SimRegistry::update(Root root, std::string_view key, std::string_view name,
+                           const Change& change) {
   int r = rootId(root);
   std::string path = normalizeKey(key);
   std::string keyFold = foldCase(path);
@@ -156,9 +163,13 @@ Status SimRegistry::setValue(Root root, std::string_view key, std::string_view n
     Statement& q = db_.prepare(
         "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
     q.bind(1, r).bind(2, keyFold).bind(3, nameFold);
-    bool same = q.step() && readValue(q, 0) == value;
+    std::optional<RegValue> current;
+    if (q.step()) current = readValue(q, 0);
     q.reset();
-    if (same) return Status::Ok();
+    Result<std::optional<RegValue>> wanted = change(current);
+    if (!wanted.ok()) return wanted.status();
+    if (!wanted->has_value() || current == *wanted) return Status::Ok();
+    const RegValue& value = **wanted;
     Status e = ensureKey(r, path, keyFold);
     if (!e.ok()) return e;
     Statement& u = db_.prepare(

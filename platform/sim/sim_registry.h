@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,16 @@ class SimRegistry final : public Registry {
   Status deleteKey(Root root, std::string_view key) override;
   std::vector<std::string> subKeys(Root root, std::string_view key) override;
   std::vector<NamedValue> values(Root root, std::string_view key) override;
+
+  // A read-modify-write of one value in one transaction: `change` gets the value (nullopt
+  // when missing) and gives the value to store, nullopt to leave it as it is, or an error
+  // that rolls everything back. It runs inside the write transaction of the registry's
+  // database, so it may read and write the other tables of that database (the device
+  // settings, through DeviceSettings::setInTransaction) and have them commit together
+  // with the value: a state value that mirrors a setting never disagrees with it. It must
+  // not call the registry itself. Watchers are told as by setValue.
+  using Change = std::function<Result<std::optional<RegValue>>(const std::optional<RegValue>&)>;
+  Status update(Root root, std::string_view key, std::string_view name, const Change& change);
 
  private:
   Status ensureKey(int root, const std::string& path, const std::string& fold);
