@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/radios.h"
 #include "platform/status.h"
 
 namespace zelko::platform::sim {
@@ -24,9 +25,6 @@ class SimRegistry;
 
 // The connection the manager dials when a program asks for data and none is up.
 inline constexpr char kDataConnectionName[] = "Internet";
-inline constexpr char kPhoneStateKey[] = "System\\State\\Phone";
-inline constexpr char kPhoneStatusName[] = "Status";
-inline constexpr uint32_t kPhoneStatusDataConnection = 0x1000;
 
 class SimConnections {
  public:
