@@ -21,7 +21,8 @@ const char kUsage[] =
 
 const Command* const kGroups[] = {kDeviceCommands, kRegCommands,     kRunCommands,
                                   kClockCommands,  kPowerCommands,   kInspectCommands,
-                                  kItemsCommands,  kShowCommands,    kNetCommands};
+                                  kItemsCommands,  kShowCommands,    kNetCommands,
+                                  kFeedsCommands};
 
 const Command* findCommand(const std::string& name) {
   for (const Command* group : kGroups) {
