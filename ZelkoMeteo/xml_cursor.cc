@@ -53,7 +53,7 @@ bool XmlCursor::atEnd(const XmlCursor& parent, const XmlCursor& cursor) {
 XmlCursor XmlCursor::childNamed(std::string_view name) const {
   XmlCursor c = children();
   for (; c.node_; c.advance()) {
-    if (c.element_ && name == c.element_.name()) return c;
+    if (c.element_ && c.tagName() == name) return c;
   }
   return XmlCursor();
 }
