@@ -1,6 +1,5 @@
 #include "platform/sim/sim_http.h"
 
-#include <curl/curl.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -8,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <mutex>
 
+#include "platform/sim/curl_library.h"
 #include "platform/sim/sim_connections.h"
 #include "platform/text.h"
 
@@ -29,6 +28,7 @@ bool acceptedStatus(long code) { return code >= 200 && code < 400; }
 
 // One transfer: where its body goes, and how reading it ended.
 struct Transfer {
+  const CurlLibrary* lib = nullptr;
   CURL* curl = nullptr;
   std::string hostPath;
   uint64_t limit = 0;
@@ -67,7 +67,7 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
   const size_t total = size * count;
   if (t.fd < 0) {
     long code = 0;
-    curl_easy_getinfo(t.curl, CURLINFO_RESPONSE_CODE, &code);
+    t.lib->easyGetinfo(t.curl, CURLINFO_RESPONSE_CODE, &code);
     if (!acceptedStatus(code)) {
       t.refused = true;
       return 0;
@@ -88,71 +88,69 @@ size_t onBody(char* data, size_t size, size_t count, void* user) {
   return total;
 }
 
-void globalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 bool isHttpUrl(std::string_view url) {
   constexpr std::string_view kScheme = "http://";
   return url.size() > kScheme.size() && equalsIgnoreCase(url.substr(0, kScheme.size()), kScheme) &&
          url.find('\0') == std::string_view::npos;
 }
 
-void configure(CURL* curl, const std::string& url, const std::string& proxy, Transfer& t,
-               curl_slist* headers) {
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+void configure(const std::string& url, const std::string& proxy, Transfer& t, curl_slist* headers,
+               char* error) {
+  auto set = [&](CURLoption option, auto value) { t.lib->easySetopt(t.curl, option, value); };
+  set(CURLOPT_URL, url.c_str());
+  set(CURLOPT_PROTOCOLS_STR, "http");
+  set(CURLOPT_FOLLOWLOCATION, 0L);
   // An empty proxy turns a proxy from the environment off; an empty no-proxy list keeps
   // the environment from exempting hosts.
-  curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
-  curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, kAgent);
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kHttpReadBlock));
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, kTransferTimeoutMs);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &t);
+  set(CURLOPT_PROXY, proxy.c_str());
+  set(CURLOPT_NOPROXY, "");
+  set(CURLOPT_USERAGENT, kAgent);
+  set(CURLOPT_HTTPHEADER, headers);
+  set(CURLOPT_BUFFERSIZE, static_cast<long>(kHttpReadBlock));
+  set(CURLOPT_NOSIGNAL, 1L);
+  set(CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+  set(CURLOPT_TIMEOUT_MS, kTransferTimeoutMs);
+  set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+  set(CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+  set(CURLOPT_WRITEFUNCTION, onBody);
+  set(CURLOPT_WRITEDATA, &t);
+  set(CURLOPT_ERRORBUFFER, error);
 }
 
 }  // namespace
 
 SimHttp::SimHttp(Files& files, SimConnections& connections)
-    : files_(files), connections_(connections) {
-  globalInit();
-}
+    : files_(files), connections_(connections) {}
 
 Result<HttpResult> SimHttp::download(std::string_view url, std::string_view path,
                                      uint64_t byteLimit) {
   if (!isHttpUrl(url)) return Status::Invalid("not an http URL: " + std::string(url));
   if (!connections_.online()) return Status::Failed("the device is offline");
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  std::string loadError;
+  const CurlLibrary* lib = curlLibrary(loadError);
+  if (!lib) return Status::Failed(loadError);
+  std::unique_ptr<CURL, decltype(lib->easyCleanup)> curl(lib->easyInit(), lib->easyCleanup);
   // Always from the origin: a cache on the way must not answer with an old forecast.
-  std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(
-      curl_slist_append(nullptr, "Cache-Control: no-cache"), curl_slist_free_all);
+  std::unique_ptr<curl_slist, decltype(lib->slistFreeAll)> headers(
+      lib->slistAppend(nullptr, "Cache-Control: no-cache"), lib->slistFreeAll);
   if (!curl || !headers) return Status::Failed("cannot start a transfer");
   Transfer t;
+  t.lib = lib;
   t.curl = curl.get();
   t.hostPath = files_.hostPath(path);
   t.limit = byteLimit;
   char error[CURL_ERROR_SIZE] = "";
-  configure(curl.get(), std::string(url), connections_.proxy(), t, headers.get());
-  curl_easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, error);
-  CURLcode rc = curl_easy_perform(curl.get());
+  configure(std::string(url), connections_.proxy(), t, headers.get(), error);
+  CURLcode rc = lib->easyPerform(curl.get());
 
   HttpResult result;
-  curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &result.statusCode);
+  lib->easyGetinfo(curl.get(), CURLINFO_RESPONSE_CODE, &result.statusCode);
   if (t.writeErrno != 0) {
     return Status::IoError("cannot write " + std::string(path) + ": " + std::strerror(t.writeErrno));
   }
   if (result.statusCode == 0) {
     return Status::Failed("no reply from " + std::string(url) + ": " +
-                          (*error ? error : curl_easy_strerror(rc)));
+                          (*error ? error : lib->easyStrerror(rc)));
   }
   // A body of no bytes still makes an (empty) file.
   if (acceptedStatus(result.statusCode) && t.fd < 0 && !t.open()) {
