@@ -122,10 +122,7 @@ FeedReading readAccuFeed(std::string_view document, std::string_view city, ReadP
   progress.header("ACCUWeather");
   FeedReading reading;
   XmlDocument doc;
-  if (!doc.load(document)) {
-    progress.header("Error");
-    return reading;
-  }
+  if (!loadFeed(doc, document, progress)) return reading;
   reading.record.setText("", "origin", "accu");
   reading.record.setText("", "location", city);
   const XmlCursor& root = doc.root();

@@ -9,6 +9,8 @@
 
 namespace zelko::meteo {
 
+class XmlDocument;
+
 // Where a reader reports how far it got: the words of the weather page's header.
 class ReadProgress {
  public:
@@ -22,6 +24,10 @@ struct FeedReading {
   bool done = false;
   WeatherRecord record;
 };
+
+// Loads a feed for the MSN and AccuWeather readers; shows the header "Error" when it is
+// no well-formed document.
+bool loadFeed(XmlDocument& doc, std::string_view document, ReadProgress& progress);
 
 // Each reads `document` (the file's bytes) for the location code `city`.
 

@@ -1,6 +1,7 @@
 // MSN's weather data reply: a "weather" element with the location as attributes, and
 // among its children one "current" and one "forecast" a day, each with its data as
 // attributes.
+#include <span>
 #include <string>
 
 #include "ZelkoMeteo/feed_readers.h"
@@ -11,41 +12,49 @@
 namespace zelko::meteo {
 namespace {
 
-std::string upToComma(const std::string& text) { return text.substr(0, text.find(',')); }
+// How an attribute becomes a record value.
+enum class Form {
+  kText,
+  kNumber,      // its integer value
+  kIcon,        // the sky code followed by ".png"
+  kUpToComma,   // "Tokyo, JPN" is kept as "Tokyo"
+  kFiveChars,   // "06:00:00" is kept as "06:00", and "9:00" whole
+};
 
-int number(const XmlCursor& element, std::string_view name) {
-  return parseLeadingInt(element.attribute(name));
-}
+struct Field {
+  const char* attribute;
+  const char* value;
+  Form form;
+};
 
-void readLocation(const XmlCursor& weather, WeatherRecord& record) {
-  record.setText("", "city", upToComma(weather.attribute("weatherlocationname")));
-  record.setText("", "lat", weather.attribute("lat"));
-  record.setText("", "lon", weather.attribute("long"));
-  record.setText("", "unit_temp", weather.attribute("degreetype"));
-}
+// In the order they are written.
+constexpr Field kLocationFields[] = {{"weatherlocationname", "city", Form::kUpToComma},
+                                     {"lat", "lat", Form::kText},
+                                     {"long", "lon", Form::kText},
+                                     {"degreetype", "unit_temp", Form::kText}};
+constexpr Field kCurrentFields[] = {
+    {"temperature", "temperature", Form::kNumber}, {"skycode", "icon", Form::kIcon},
+    {"skytext", "text", Form::kText},              {"date", "date", Form::kText},
+    {"day", "day", Form::kText},                   {"winddisplay", "wind", Form::kText},
+    {"observationtime", "time", Form::kFiveChars}, {"humidity", "humidity", Form::kNumber},
+    {"feelslike", "feel", Form::kNumber}};
+constexpr Field kForecastFields[] = {
+    {"low", "low", Form::kNumber},        {"high", "high", Form::kNumber}, {"skycodeday", "icon", Form::kIcon},
+    {"skytextday", "text", Form::kText}, {"date", "date", Form::kText},   {"day", "day", Form::kText},
+    {"precip", "precip", Form::kText}};
 
-void readCurrent(const XmlCursor& current, WeatherRecord& record) {
-  record.setNumber(kCurrentKey, "temperature", number(current, "temperature"));
-  record.setText(kCurrentKey, "icon", current.attribute("skycode") + ".png");
-  record.setText(kCurrentKey, "text", current.attribute("skytext"));
-  record.setText(kCurrentKey, "date", current.attribute("date"));
-  record.setText(kCurrentKey, "day", current.attribute("day"));
-  record.setText(kCurrentKey, "wind", current.attribute("winddisplay"));
-  // "06:00:00" is kept as "06:00", and "9:00" whole.
-  record.setText(kCurrentKey, "time", platform::utf16Prefix(current.attribute("observationtime"), 5));
-  record.setNumber(kCurrentKey, "humidity", number(current, "humidity"));
-  record.setNumber(kCurrentKey, "feel", number(current, "feelslike"));
-}
-
-void readForecast(const XmlCursor& forecast, int day, WeatherRecord& record) {
-  const std::string key = dayKey(day);
-  record.setNumber(key, "low", number(forecast, "low"));
-  record.setNumber(key, "high", number(forecast, "high"));
-  record.setText(key, "icon", forecast.attribute("skycodeday") + ".png");
-  record.setText(key, "text", forecast.attribute("skytextday"));
-  record.setText(key, "date", forecast.attribute("date"));
-  record.setText(key, "day", forecast.attribute("day"));
-  record.setText(key, "precip", forecast.attribute("precip"));
+void readFields(const XmlCursor& element, std::span<const Field> fields, std::string_view key,
+                WeatherRecord& record) {
+  for (const Field& f : fields) {
+    const std::string text = element.attribute(f.attribute);
+    switch (f.form) {
+      case Form::kText: record.setText(key, f.value, text); break;
+      case Form::kNumber: record.setNumber(key, f.value, parseLeadingInt(text)); break;
+      case Form::kIcon: record.setText(key, f.value, text + ".png"); break;
+      case Form::kUpToComma: record.setText(key, f.value, text.substr(0, text.find(','))); break;
+      case Form::kFiveChars: record.setText(key, f.value, platform::utf16Prefix(text, 5)); break;
+    }
+  }
 }
 
 }  // namespace
@@ -54,16 +63,13 @@ FeedReading readMsnFeed(std::string_view document, std::string_view city, ReadPr
   progress.header("MSN Weather");
   FeedReading reading;
   XmlDocument doc;
-  if (!doc.load(document)) {
-    progress.header("Error");
-    return reading;
-  }
+  if (!loadFeed(doc, document, progress)) return reading;
   WeatherRecord& record = reading.record;
   record.setText("", "origin", "msn");
   record.setText("", "location", city);
   const XmlCursor weather = doc.root().childNamed("weather");
   if (!weather.hasElement()) return reading;
-  readLocation(weather, record);
+  readFields(weather, kLocationFields, "", record);
   int days = 0;
   for (XmlCursor child = weather.children(); !XmlCursor::atEnd(weather, child); child.advance()) {
     // Any child node, even a comment, makes the reading count.
@@ -71,11 +77,11 @@ FeedReading readMsnFeed(std::string_view document, std::string_view city, ReadPr
     const std::string tag = child.tagName();
     if (tag == "current") {
       progress.header("Current");
-      readCurrent(child, record);
+      readFields(child, kCurrentFields, kCurrentKey, record);
     } else if (tag == "forecast") {
       ++days;
       progress.header(dayKey(days));
-      readForecast(child, days, record);
+      readFields(child, kForecastFields, dayKey(days), record);
     }
   }
   record.setText("", "total", std::to_string(days));

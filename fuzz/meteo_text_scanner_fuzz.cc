@@ -3,19 +3,17 @@
 // part of the text of the promised shape, and nothing loops or crashes.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "ZelkoMeteo/feed_text.h"
 #include "ZelkoMeteo/map_page.h"
 #include "ZelkoMeteo/text_scanner.h"
+#include "fuzz/meteo_fuzz_checks.h"
 
 namespace {
 
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using zelko::meteo::fuzzing::check;
 
 }  // namespace
 

@@ -1,23 +1,20 @@
-// Walks arbitrary bytes loaded as an XML document with the weather readers' cursor: the
-// walk visits each element's child nodes exactly once, a child found by name has that
-// name, and the texts handed out are UTF-8. Documents nested far deeper than any stack
-// must not crash the walk or the text collection.
+// Walks arbitrary bytes loaded as an XML document with the weather readers' cursor: every
+// walk ends, a child found by name has that name, and the texts handed out are UTF-8.
+// Documents nested far deeper than any stack must not crash the walk or the text
+// collection.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "ZelkoMeteo/feed_text.h"
 #include "ZelkoMeteo/xml_cursor.h"
+#include "fuzz/meteo_fuzz_checks.h"
 
 namespace {
 
 using zelko::meteo::XmlCursor;
-
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using zelko::meteo::fuzzing::check;
 
 void checkText(const std::string& text) { check(zelko::meteo::validUtf8(text) == text); }
 
