@@ -106,8 +106,8 @@ TEST(FeedText, ReadsAsThePhoneDoes) {
   EXPECT_EQ(decodeTextFile("caf\xC3\xA9"), "caf\xC3\xA9");
   EXPECT_EQ(decodeTextFile(std::string("\xFF\xFEh\0i\0", 6)), "hi");
   EXPECT_EQ(decodeTextFile(std::string("\xFE\xFF\0h\0i", 6)), "hi");
-  const std::string longLine(kLineReadUnits + 5, 'x');
-  const std::vector<std::string_view> reads = lineReads(longLine + "\nend");
+  const std::string text = std::string(kLineReadUnits + 5, 'x') + "\nend";
+  const std::vector<std::string_view> reads = lineReads(text);
   ASSERT_EQ(reads.size(), 3u);
   EXPECT_EQ(reads[0].size(), kLineReadUnits);
   EXPECT_EQ(reads[1], "xxxxx\n");
