@@ -73,6 +73,7 @@ extern const Command kInspectCommands[];  // journal windows
 extern const Command kItemsCommands[];    // contacts calendar
 extern const Command kPowerCommands[];    // battery memory storage
 extern const Command kShowCommands[];     // show
+extern const Command kSmsCommands[];      // sms
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);

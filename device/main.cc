@@ -21,7 +21,7 @@ const char kUsage[] =
 
 const Command* const kGroups[] = {kDeviceCommands, kRegCommands,     kRunCommands,
                                   kClockCommands,  kPowerCommands,   kInspectCommands,
-                                  kItemsCommands,  kShowCommands};
+                                  kItemsCommands,  kShowCommands,    kSmsCommands};
 
 const Command* findCommand(const std::string& name) {
   for (const Command* group : kGroups) {

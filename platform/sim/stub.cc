@@ -35,24 +35,6 @@ class StubRadios final : public Radios, StubBase {
   Status connectData() override { note("connectData"); return notYet("the connection manager"); }
 };
 
-class StubMessaging final : public Messaging, StubBase {
- public:
-  explicit StubMessaging(Journal& j) : StubBase(j, "messaging") {}
-  std::vector<InboxMessage> inbox() override { note("inbox"); return {}; }
-  Status markRead(uint64_t) override { note("markRead"); return notYet("the message store"); }
-  Status remove(uint64_t) override { note("remove"); return notYet("the message store"); }
-  Status sendSms(std::string_view, std::string_view) override {
-    note("sendSms");
-    return notYet("texting");
-  }
-  Status placeCall(std::string_view) override { note("placeCall"); return notYet("calling"); }
-  Status showBubble(std::string_view, std::string_view) override {
-    note("showBubble");
-    return notYet("bubbles");
-  }
-  Status removeBubble() override { note("removeBubble"); return notYet("bubbles"); }
-};
-
 class StubHttp final : public Http, StubBase {
  public:
   explicit StubHttp(Journal& j) : StubBase(j, "http") {}
@@ -69,9 +51,6 @@ void reportStub(Journal& journal, std::string_view service, std::string_view cal
 }
 
 std::unique_ptr<Radios> makeStubRadios(Journal& j) { return std::make_unique<StubRadios>(j); }
-std::unique_ptr<Messaging> makeStubMessaging(Journal& j) {
-  return std::make_unique<StubMessaging>(j);
-}
 std::unique_ptr<Http> makeStubHttp(Journal& j) { return std::make_unique<StubHttp>(j); }
 
 }  // namespace zelko::platform::sim
