@@ -16,8 +16,20 @@ std::string recordKey(std::string_view storeName, int n) {
   return storeKey(storeName) + "\\Sms" + std::to_string(n);
 }
 
+bool isDialable(std::string_view text) {
+  bool digit = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (std::string_view("+*#-./() ").find(c) == std::string_view::npos) {
+      return false;
+    }
+  }
+  return digit;
+}
+
 const std::string& MessageRecord::callNumber() const {
-  if (!sender.empty()) return sender;
+  if (isDialable(sender)) return sender;
   return mobilePhone.empty() ? homePhone : mobilePhone;
 }
 

@@ -44,11 +44,17 @@ struct MessageRecord {
   // the sender as the phone shows it.
   const std::string& number() const { return mobilePhone.empty() ? sender : mobilePhone; }
   // The number -call dials: the sender, else the mobile number, else the home number.
+  // A sender that is a contact's name rather than a number is not dialled: the phone
+  // shows a known sender by name, and calling the name would call nobody.
   const std::string& callNumber() const;
 };
 
 // Record n of the store name; all empty when there is none.
 MessageRecord readRecord(Suite& suite, std::string_view storeName, int n);
+
+// Whether `text` can be dialled: digits with the signs a telephone number is written
+// with (+ * # blanks - . / and parentheses), at least one digit.
+bool isDialable(std::string_view text);
 
 // The entry id as the record keeps it; nullopt for anything but decimal digits.
 std::optional<uint64_t> parseEntryId(std::string_view text);
