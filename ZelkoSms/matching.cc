@@ -1,10 +1,7 @@
 // Contact matching of the listed records (see listing.h).
-#include <cstdio>
-#include <optional>
-
 #include "ZelkoSms/contact_index.h"
 #include "ZelkoSms/listing.h"
-#include "ZelkoSms/log.h"
+#include "ZelkoSms/pictures.h"
 #include "ZelkoSms/records.h"
 #include "common/suite.h"
 #include "platform/platform.h"
@@ -25,25 +22,42 @@ std::string_view trimmed(std::string_view text) {
 // "Doe, John" is looked up as last name Doe and first name John; a sender without a comma
 // by either name alone; then, when no name matched, the sender up to its first comma as a
 // number.
-const platform::Contact* findSender(const ContactIndex& contacts, std::string_view sender) {
+struct SenderLookup {
+  std::string_view first, second;
+};
+
+SenderLookup lookupOf(std::string_view sender) {
   size_t comma = sender.find(',');
-  std::string_view first = sender.substr(0, comma);
-  std::string_view second;
+  SenderLookup l{sender.substr(0, comma), {}};
   if (comma != std::string_view::npos) {
     std::string_view rest = sender.substr(comma + 1);
-    second = trimmed(rest.substr(0, rest.find(',')));
+    l.second = trimmed(rest.substr(0, rest.find(',')));
   }
-  if (const platform::Contact* c = contacts.byName(first, second)) return c;
-  return contacts.byPhone(first);
+  return l;
 }
 
-std::string picturePath(const std::string& folder, const char* format, uint32_t oid) {
-  char name[32];
-  std::snprintf(name, sizeof name, format, oid);
-  return folder + name;
+const platform::Contact* findSender(const ContactIndex& contacts, std::string_view sender) {
+  SenderLookup l = lookupOf(sender);
+  if (const platform::Contact* c = contacts.byName(l.first, l.second)) return c;
+  return contacts.byPhone(l.first);
 }
 
-void writeContact(Suite& suite, OutlookStore& store, const std::string& key,
+// The senders of the records, in order.
+std::vector<std::string> readSenders(Suite& suite) {
+  uint32_t total = suite.regReadNumber(Root::kCurrentUser, storeKey(kDefaultStoreName), kTotal);
+  std::vector<std::string> senders;
+  for (uint32_t i = 1; i <= total; ++i) {
+    std::string record = recordKey(kDefaultStoreName, static_cast<int>(i));
+    std::string sender = suite.regReadText(Root::kCurrentUser, record, kSender);
+    // Records are numbered without gaps: a total that runs past them was not written by a
+    // listing, and reading on would only find nothing, maybe for a very long time.
+    if (sender.empty() && !suite.platform().registry().keyExists(Root::kCurrentUser, record)) break;
+    senders.push_back(std::move(sender));
+  }
+  return senders;
+}
+
+void writeContact(Suite& suite, PictureFolder& pictures, const std::string& key,
                   const platform::Contact& c) {
   auto text = [&](std::string_view name, const std::string& value) {
     if (!value.empty()) suite.regWriteText(Root::kCurrentUser, key, name, value);
@@ -55,31 +69,27 @@ void writeContact(Suite& suite, OutlookStore& store, const std::string& key,
   text(kMobilePhone, c.mobilePhone);
   text("categories", c.categories);
   suite.regWriteNumber(Root::kCurrentUser, key, "oid", c.oid);
-  // Pictures are named after the object id in hexadecimal; a decimal-named one is left
-  // from an older scheme.
-  platform::Files& files = suite.platform().files();
-  const std::string& folder = suite.settings().specialFolders().myPictures;
-  platform::Status removed = files.removeFile(picturePath(folder, "\\%u.jpg", c.oid));
-  if (removed.code() != platform::Status::Code::kNotFound) logFailure("cannot remove a picture", removed);
-  std::string path = picturePath(folder, "\\%08x.jpg", c.oid);
-  if (store.fetch(c.oid) && store.saveContactPicture(path)) text(kPicture, path);
+  if (const auto& picture = pictures.pictureOf(c)) text(kPicture, *picture);
 }
 
 }  // namespace
 
 void matchContacts(Suite& suite) {
-  std::string key = storeKey(kDefaultStoreName);
-  uint32_t total = suite.regReadNumber(Root::kCurrentUser, key, kTotal);
-  if (total == 0) return;
+  std::vector<std::string> senders = readSenders(suite);
+  if (senders.empty()) return;
+  ContactIndex contacts;
+  for (const std::string& sender : senders) {
+    SenderLookup l = lookupOf(sender);
+    contacts.wantName(l.first, l.second);
+    contacts.wantPhone(l.first);
+  }
   OutlookStore store(suite.outlook(), platform::ItemFolder::kContacts);
-  ContactIndex contacts(store);
-  for (uint32_t i = 1; i <= total; ++i) {
-    std::string record = recordKey(kDefaultStoreName, static_cast<int>(i));
-    std::string sender = suite.regReadText(Root::kCurrentUser, record, kSender);
-    // Records are numbered without gaps: a total that runs past them was not written by a
-    // listing, and reading on would only find nothing, maybe for a very long time.
-    if (sender.empty() && !suite.platform().registry().keyExists(Root::kCurrentUser, record)) break;
-    if (const platform::Contact* c = findSender(contacts, sender)) writeContact(suite, store, record, *c);
+  contacts.read(store);
+  PictureFolder pictures(suite, store);
+  for (size_t i = 0; i < senders.size(); ++i) {
+    if (const platform::Contact* c = findSender(contacts, senders[i])) {
+      writeContact(suite, pictures, recordKey(kDefaultStoreName, static_cast<int>(i + 1)), *c);
+    }
   }
   store.close();
 }

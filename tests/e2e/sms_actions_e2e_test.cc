@@ -132,5 +132,15 @@ TEST_F(SmsActions, BubbleShowsTheTextForTenSeconds) {
   EXPECT_NE(journalEvents("bubble-removed")[0].find(R"("title":"Doe, John")"), std::string::npos);
 }
 
+TEST_F(SmsActions, DeviceCommandsRefuseBadInput) {
+  EXPECT_EQ(tool({"sms", "receive", "--text", "no sender"}), 2);
+  EXPECT_EQ(tool({"sms", "receive", "--from", "0612", "--text", "x", "--at", "2026-02-30 10:00"}), 2);
+  EXPECT_EQ(tool({"sms", "library", "broken"}), 2);
+  EXPECT_EQ(tool({"sms", "forward"}), 2);
+  EXPECT_EQ(inbox(), "");
+  receive("a\tb", "line\nbreak", "2026-03-01 10:00");
+  EXPECT_EQ(inbox(), "1\t2026-03-01 10:00\tunread\ta\\tb\tline\\nbreak\n");
+}
+
 }  // namespace
 }  // namespace zelko::testing

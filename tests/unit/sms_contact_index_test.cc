@@ -40,8 +40,12 @@ TEST_F(ContactIndexTest, FindsTheSameContactAsTheStoreLookups) {
 
   Suite suite(platform());
   OutlookStore store(suite.outlook(), platform::ItemFolder::kContacts);
-  ContactIndex index(store);
-  ASSERT_EQ(index.size(), contacts.size());
+  ContactIndex index;
+  for (const char* name : kNames) {
+    for (const char* second : kNames) index.wantName(name, second);
+  }
+  for (const char* number : kNumbers) index.wantPhone(number);
+  index.read(store);
   auto oid = [](const Contact* c) { return c ? c->oid : 0u; };
   for (const char* name : kNames) {
     for (const char* second : kNames) {
