@@ -101,15 +101,16 @@ TEST_F(SmsMenu, ReadTextsAndTextsWithoutANumber) {
 class SmsEngine : public SmsEndToEnd {
  protected:
   void TearDown() override {
-    platform().notifications().stopLaunch("ZelkoTitanium");
-    platform().notifications().stopLaunch("ZelkoWinToday");
-    platform().registry().setValue(Root::kLocalMachine, "Software\\Microsoft\\CHome", "Enabled",
-                                   RegValue::Dword(0));
+    // No controller may bring the engine back: the engine registered both launches.
+    for (const char* launch : {"ZelkoTitanium", "ZelkoWinToday"}) {
+      EXPECT_TRUE(platform().notifications().stopLaunch(launch).ok()) << launch;
+    }
+    EXPECT_TRUE(platform().registry().setValue(Root::kLocalMachine, "Software\\Microsoft\\CHome",
+                                               "Enabled", RegValue::Dword(0)).ok());
     // The engine, and whatever it started, would outlive the device's folder.
     waitFor([&] {
-      if (platform::WindowHandle w = platform().windows().findWindow("ZelkoToday")) {
-        platform().windows().postMessage({w, 1127, 0, 0});
-      }
+      platform::WindowHandle w = platform().windows().findWindow("ZelkoToday");
+      if (w && !platform().windows().postMessage({w, 1127, 0, 0}).ok()) return false;
       size_t started = 0;
       for (const auto& e : journalEvents("launch")) started += e.find("\"pid\":null") == std::string::npos;
       return journalEvents("exit").size() >= started;
