@@ -1,5 +1,7 @@
 #include "ZelkoSms/program.h"
 
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,12 +12,41 @@
 #include "ZelkoSms/menu.h"
 #include "ZelkoSms/records.h"
 #include "common/suite.h"
+#include "platform/platform.h"
 #include "platform/text.h"
 
 namespace zelko::sms {
 namespace {
 
 constexpr int kDefaultMax = 5;
+// Two listings at once would interleave their records, one text's sender beside another's
+// subject: a listing waits for one that runs, but not for ever, since the engine waits for
+// this program with a limit of its own.
+constexpr std::string_view kListingMutex = "ZelkoSms listing";
+constexpr std::chrono::milliseconds kListingWait{8000};
+constexpr std::chrono::milliseconds kListingPoll{20};
+
+// The listing's mutex, held by no other program when it was taken; nullptr when another
+// one held it all through kListingWait or there is none to take.
+std::unique_ptr<platform::NamedMutex> takeListing(Suite& suite) {
+  platform::Platform& p = suite.platform();
+  auto until = p.clock().steadyNow() + kListingWait;
+  for (;;) {
+    auto mutex = p.sync().createMutex(kListingMutex);
+    if (!mutex.ok()) {
+      logFailure("listing without the listing's mutex", mutex.status());
+      return nullptr;
+    }
+    if (!(*mutex)->alreadyExisted()) return std::move(*mutex);
+    mutex->reset();
+    if (p.clock().steadyNow() >= until) {
+      logFailure("listing beside another one",
+                 platform::Status::Busy("another listing ran all through the wait"));
+      return nullptr;
+    }
+    p.clock().sleep(kListingPoll);
+  }
+}
 
 // The store name of -reg. The listing deletes the key it names before writing: an empty
 // name or one with a backslash would name Software\Zelko itself or another program's
@@ -45,6 +76,7 @@ int listing(Suite& suite, const std::string& storeName) {
     onlyUnread = false;
   }
   if (platform::equalsIgnoreCase(settings.argument("-read").value_or(""), "all")) onlyUnread = false;
+  auto guard = takeListing(suite);
   listMessages(suite, storeName, settings.argumentNumber("-max", kDefaultMax), onlyUnread);
   matchContacts(suite);
   if (settings.homeScreenMode()) display(suite);

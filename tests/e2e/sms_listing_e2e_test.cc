@@ -5,9 +5,10 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <map>
 #include <thread>
 
+#include "platform/platform.h"
 #include "tests/e2e/sms_fixture.h"
 
 namespace zelko::testing {
@@ -142,28 +143,61 @@ TEST_F(SmsListing, Page4ShowsSlotsTheNewestUnreadTextAndTheCount) {
   EXPECT_EQ(page("UnreadText"), "3/2/2026 10:00 AM +33612\nnewest");
 }
 
-// Another program keeps changing the inbox while ZelkoSms lists it: every listing is a
-// whole one, and the last agrees with the inbox and the unread count.
-TEST_F(SmsListing, ListingsBesideAProgramChangingTheInbox) {
-  for (int i = 0; i < 5; ++i) receive("+336", "before " + std::to_string(i), "2026-03-01 10:00");
+// Another program keeps changing the inbox while two ZelkoSms list it at once: each record
+// is whole (the sender and text of the message whose entry id it keeps), and the last
+// listing agrees with the inbox and the unread count.
+TEST_F(SmsListing, ListingsBesideEachOtherAndAProgramChangingTheInbox) {
+  for (int i = 0; i < 5; ++i) receive("+336" + std::to_string(i), "before " + std::to_string(i), "2026-03-01 10:00");
   std::atomic<bool> done{false};
   std::thread writer([&] {
-    for (int i = 0; i < 30; ++i) receive("+337", "during " + std::to_string(i), "2026-03-02 10:00", i % 2);
+    for (int i = 0; i < 30; ++i) {
+      receive("+337" + std::to_string(i), "during " + std::to_string(i), "2026-03-02 10:00", i % 2);
+    }
     done = true;
   });
-  for (int listings = 0; !done || listings < 3; ++listings) {
-    EXPECT_EQ(sms("-zelkotoday -read:all -max:100"), 0);
+  const std::string list = "-zelkotoday -read:all -max:100";
+  for (int rounds = 0; !done || rounds < 3; ++rounds) {
+    int other = platform().shell().execute({"\\Program Files\\ZelkoToday\\ZelkoSms.exe", list, false,
+                                            std::chrono::milliseconds(-1)})->pid;
+    EXPECT_EQ(sms(list), 0);
+    EXPECT_TRUE(waitFor([&] { return exitCodeOf(other).has_value(); }));
+    // Read here: zelko-device's output file is the writer's now.
+    std::map<std::string, std::string> inbox;  // entry id -> sender and text
+    auto messages = platform().messaging().inbox(platform::kSmsStore);
+    if (!messages.ok()) {
+      ADD_FAILURE() << messages.status().message();
+      break;
+    }
+    for (const auto& m : *messages) inbox[std::to_string(m.id)] = m.sender + "\t" + m.subject;
     int n = std::stoi(total());
-    std::set<std::string> ids;
-    for (int i = 1; i <= n; ++i) ids.insert(record(i, "entryid"));
-    EXPECT_EQ(ids.size(), static_cast<size_t>(n));
-    EXPECT_EQ(ids.count("<missing>"), 0u);
+    for (int i = 1; i <= n; ++i) {
+      EXPECT_EQ(inbox[record(i, "entryid")], record(i, "sender") + "\t" + record(i, "subject")) << i;
+    }
   }
   writer.join();
-  EXPECT_EQ(sms("-zelkotoday -read:all -max:100"), 0);
+  EXPECT_EQ(sms(list), 0);
   EXPECT_EQ(total(), "35");
   EXPECT_EQ(page("HeaderText"), "20");
   EXPECT_EQ(run({"reg", "get", "HKCU", "System\\State\\Messages\\SMS\\Unread", "Count"}), "20\n");
+}
+
+// A listing waits while another one runs: the records are never written by two at once.
+TEST_F(SmsListing, AListingWaitsForTheOneRunning) {
+  receive("+3361", "first", "2026-03-01 10:00");
+  ASSERT_EQ(sms(""), 0);
+  receive("+3362", "second", "2026-03-02 10:00");
+  {
+    auto running = platform().sync().createMutex("ZelkoSms listing");  // as a listing holds it
+    ASSERT_TRUE(running.ok());
+    int pid = platform().shell().execute({"\\Program Files\\ZelkoToday\\ZelkoSms.exe", "", false,
+                                          std::chrono::milliseconds(-1)})->pid;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(exitCodeOf(pid).has_value());
+    EXPECT_EQ(total(), "1");
+    running->reset();
+    EXPECT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
+  }
+  EXPECT_EQ(total(), "2");
 }
 
 }  // namespace
