@@ -18,6 +18,10 @@ Rgba faded(Rgba c, double share) {
   return c;
 }
 
+Rgba lighter(Rgba c, double share) { return mix(c, {255, 255, 255, c.a}, share); }
+
+Rgba darker(Rgba c, double share) { return mix(c, {0, 0, 0, c.a}, share); }
+
 Canvas::Canvas(int width, int height)
     : width_(std::clamp(width, 1, kMaxSide)),
       height_(std::clamp(height, 1, kMaxSide)),
@@ -81,6 +85,26 @@ void setVerticalGradient(cairo_t* cr, double y0, double y1, Rgba top, Rgba botto
                                     bottom.a / 255.0);
   cairo_set_source(cr, p);
   cairo_pattern_destroy(p);
+}
+
+void setShade(cairo_t* cr, Rgba c, double y0, double y1, double light, double dark) {
+  setVerticalGradient(cr, y0, y1, lighter(c, light), darker(c, dark));
+}
+
+void setRadialGradient(cairo_t* cr, double fx, double fy, double cx, double cy, double r, Rgba in, Rgba out) {
+  cairo_pattern_t* p = cairo_pattern_create_radial(fx, fy, 0, cx, cy, r);
+  cairo_pattern_add_color_stop_rgba(p, 0, in.r / 255.0, in.g / 255.0, in.b / 255.0, in.a / 255.0);
+  cairo_pattern_add_color_stop_rgba(p, 1, out.r / 255.0, out.g / 255.0, out.b / 255.0, out.a / 255.0);
+  cairo_set_source(cr, p);
+  cairo_pattern_destroy(p);
+}
+
+void strokeRound(cairo_t* cr, Rgba c, double width) {
+  setColor(cr, c);
+  cairo_set_line_width(cr, width);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_stroke(cr);
 }
 
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {

@@ -18,10 +18,16 @@ struct Rgba {
   bool operator==(const Rgba&) const = default;
 };
 
+inline constexpr Rgba kWhite{255, 255, 255, 255};
+inline constexpr Rgba kBlack{0, 0, 0, 255};
+
 // `t` of the way from `from` to `to`, alpha included.
 Rgba mix(Rgba from, Rgba to, double t);
 // The same colour with its alpha multiplied by `share`.
 Rgba faded(Rgba c, double share);
+// `share` of the way to white or to black, alpha kept.
+Rgba lighter(Rgba c, double share);
+Rgba darker(Rgba c, double share);
 
 // A transparent ARGB canvas with its cairo context, anti-aliased.
 class Canvas {
@@ -53,6 +59,12 @@ class Canvas {
 void setColor(cairo_t* cr, Rgba c);
 // Sets a vertical linear gradient from `top` at y0 to `bottom` at y1 as the source.
 void setVerticalGradient(cairo_t* cr, double y0, double y1, Rgba top, Rgba bottom);
+// The shading of a rounded surface of colour c: `light` lighter at y0, `dark` darker at y1.
+void setShade(cairo_t* cr, Rgba c, double y0, double y1, double light, double dark);
+// Sets a radial gradient from `in` at the focus (fx, fy) to `out` on the circle (cx, cy, r).
+void setRadialGradient(cairo_t* cr, double fx, double fy, double cx, double cy, double r, Rgba in, Rgba out);
+// Strokes the current path in colour c with round caps and joins.
+void strokeRound(cairo_t* cr, Rgba c, double width);
 // Adds a rectangle with corners of radius r (clamped to half the shorter side).
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 void circle(cairo_t* cr, double cx, double cy, double r);

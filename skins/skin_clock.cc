@@ -12,8 +12,6 @@ constexpr Rgba kCardTop{62, 73, 89, 255};
 constexpr Rgba kCardMiddle{38, 46, 58, 255};
 constexpr Rgba kCardLow{30, 37, 47, 255};
 constexpr Rgba kCardBottom{18, 23, 30, 255};
-constexpr Rgba kWhite{255, 255, 255, 255};
-constexpr Rgba kBlack{0, 0, 0, 255};
 
 // The dark line across a flip card where its two halves meet.
 void hinge(cairo_t* cr, double w, double y) {
@@ -28,7 +26,7 @@ void hinge(cairo_t* cr, double w, double y) {
 // A rounded glass panel of colour `c`, lighter at the top, with a thin light rim.
 void glassPanel(cairo_t* cr, double w, double h, double radius, Rgba c) {
   roundedRect(cr, 0.5, 0.5, w - 1, h - 1, radius);
-  setVerticalGradient(cr, 0, h, mix(c, faded(kWhite, c.a / 255.0), 0.10), mix(c, faded(kBlack, c.a / 255.0), 0.25));
+  setShade(cr, c, 0, h, 0.10, 0.25);
   cairo_fill_preserve(cr);
   setColor(cr, {255, 255, 255, 34});
   cairo_set_line_width(cr, 1);
@@ -81,14 +79,9 @@ void face(const Paint& p, Rgba c, Rgba accent) {
   circle(cr, cx, cy, r);
   setVerticalGradient(cr, cy - r, cy + r, {214, 221, 229, 255}, {84, 95, 108, 255});
   cairo_fill(cr);
-  cairo_pattern_t* glow = cairo_pattern_create_radial(cx, cy - r * 0.3, r * 0.1, cx, cy, r);
-  Rgba in = mix(c, kWhite, 0.16), out = mix(c, kBlack, 0.38);
-  cairo_pattern_add_color_stop_rgb(glow, 0, in.r / 255.0, in.g / 255.0, in.b / 255.0);
-  cairo_pattern_add_color_stop_rgb(glow, 1, out.r / 255.0, out.g / 255.0, out.b / 255.0);
   circle(cr, cx, cy, r * 0.93);
-  cairo_set_source(cr, glow);
+  setRadialGradient(cr, cx, cy - r * 0.3, cx, cy, r, lighter(c, 0.16), darker(c, 0.38));
   cairo_fill(cr);
-  cairo_pattern_destroy(glow);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   for (int k = 0; k < 60; ++k) {
     if (k % 15 == 0) continue;  // numerals stand there
@@ -144,7 +137,7 @@ void drawDigit(const Paint& p) {
 void drawAmPm(const Paint& p) {
   Rgba c = p.p.color(1);
   roundedRect(p.cr, 0.5, 0.5, p.w - 1, p.h - 1, p.h / 2);
-  setVerticalGradient(p.cr, 0, p.h, mix(c, kWhite, 0.2), mix(c, kBlack, 0.15));
+  setShade(p.cr, c, 0, p.h, 0.2, 0.15);
   cairo_fill(p.cr);
   drawText(p.cr, p.fonts.bold, p.p.text(0), {p.w * 0.18, 0, p.w * 0.64, p.h}, p.h * 0.58, kInk);
 }

@@ -11,8 +11,6 @@ namespace zelko::skins {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-constexpr Rgba kWhite{255, 255, 255, 255};
-constexpr Rgba kBlack{0, 0, 0, 255};
 constexpr Rgba kAlertRed{235, 64, 70, 255};
 
 enum class State { kOn, kIdle, kOff };
@@ -27,23 +25,15 @@ struct Symbol {
 
 double deg(double d) { return d * kPi / 180; }
 
-void stroke(cairo_t* cr, Rgba c, double width) {
-  setColor(cr, c);
-  cairo_set_line_width(cr, width);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_stroke(cr);
-}
-
 void fillShaded(cairo_t* cr, Rgba c, double top, double bottom) {
-  setVerticalGradient(cr, top, bottom, mix(c, faded(kWhite, c.a / 255.0), 0.22), mix(c, faded(kBlack, c.a / 255.0), 0.12));
+  setShade(cr, c, top, bottom, 0.22, 0.12);
   cairo_fill(cr);
 }
 
 void wifi(const Symbol& s) {
   for (double r : {9.0, 16.0, 23.0}) {
     cairo_arc(s.cr, 20, 33, r, deg(-135), deg(-45));
-    stroke(s.cr, s.c, 4);
+    strokeRound(s.cr, s.c, 4);
   }
   circle(s.cr, 20, 33, 3.2);
   setColor(s.cr, s.c);
@@ -59,14 +49,14 @@ void bluetooth(const Symbol& s) {
   cairo_line_to(s.cr, 20, 9);
   cairo_line_to(s.cr, 26, 15);
   cairo_line_to(s.cr, 14, 26);
-  stroke(s.cr, s.state == State::kOff ? Rgba{200, 205, 212, 255} : kWhite, 2.4);
+  strokeRound(s.cr, s.state == State::kOff ? Rgba{200, 205, 212, 255} : kWhite, 2.4);
 }
 
 void arrow(cairo_t* cr, double x, double from, double to, Rgba c) {
   const double dir = to < from ? -1 : 1;
   cairo_move_to(cr, x, from);
   cairo_line_to(cr, x, to - dir * 6);
-  stroke(cr, c, 4);
+  strokeRound(cr, c, 4);
   cairo_move_to(cr, x - 6.5, to - dir * 7);
   cairo_line_to(cr, x, to);
   cairo_line_to(cr, x + 6.5, to - dir * 7);
@@ -77,7 +67,7 @@ void arrow(cairo_t* cr, double x, double from, double to, Rgba c) {
 
 void data(const Symbol& s) {
   arrow(s.cr, 13, 34, 6, s.c);
-  arrow(s.cr, 27, 6, 34, s.state == State::kOn ? mix(s.c, kWhite, 0.35) : s.c);
+  arrow(s.cr, 27, 6, 34, s.state == State::kOn ? lighter(s.c, 0.35) : s.c);
 }
 
 void sync(const Symbol& s) {
@@ -86,7 +76,7 @@ void sync(const Symbol& s) {
     cairo_translate(s.cr, 20, 20);
     cairo_rotate(s.cr, half * kPi);
     cairo_arc(s.cr, 0, 0, 12, deg(200), deg(340));
-    stroke(s.cr, s.c, 4);
+    strokeRound(s.cr, s.c, 4);
     // The arrow head at the end of the arc, pointing along it.
     const double a = deg(340), x = 12 * std::cos(a), y = 12 * std::sin(a);
     cairo_move_to(s.cr, x + 6, y - 1);
@@ -104,7 +94,7 @@ void tech(const Symbol& s) {
   if (s.state == State::kOn) {
     fillShaded(s.cr, s.c, 9, 31);
   } else {
-    stroke(s.cr, s.c, 2.2);
+    strokeRound(s.cr, s.c, 2.2);
   }
   drawText(s.cr, s.fonts.bold, s.extra, {5, 9, 30, 22}, 15, s.state == State::kOn ? kWhite : s.c);
 }
@@ -125,7 +115,7 @@ void signal(const Symbol& s) {
     cairo_line_to(s.cr, 12, 32);
     cairo_move_to(s.cr, 12, 26);
     cairo_line_to(s.cr, 6, 32);
-    stroke(s.cr, kWhite, 2);
+    strokeRound(s.cr, kWhite, 2);
   }
 }
 
@@ -146,7 +136,7 @@ void handset(const Symbol& s) {
   cairo_save(s.cr);
   cairo_translate(s.cr, 20, 24);
   cairo_arc(s.cr, 0, 6, 15, deg(205), deg(335));
-  stroke(s.cr, s.c, 6);
+  strokeRound(s.cr, s.c, 6);
   for (double side : {-1.0, 1.0}) {
     cairo_save(s.cr);
     cairo_translate(s.cr, side * 13, 1);
@@ -165,14 +155,14 @@ void envelope(const Symbol& s) {
   cairo_move_to(s.cr, 6, 11);
   cairo_line_to(s.cr, 20, 22);
   cairo_line_to(s.cr, 34, 11);
-  stroke(s.cr, s.state == State::kOff ? Rgba{200, 205, 212, 255} : kWhite, 2.2);
+  strokeRound(s.cr, s.state == State::kOff ? Rgba{200, 205, 212, 255} : kWhite, 2.2);
 }
 
 void tape(const Symbol& s) {
   for (double x : {11.0, 29.0}) circle(s.cr, x, 20, 6.5);
   cairo_move_to(s.cr, 11, 26.5);
   cairo_line_to(s.cr, 29, 26.5);
-  stroke(s.cr, s.c, 3.8);
+  strokeRound(s.cr, s.c, 3.8);
 }
 
 void bell(const Symbol& s) {
@@ -202,15 +192,15 @@ void alarm(const Symbol& s) {
     cairo_move_to(s.cr, 20 + side * 8, 31);
     cairo_line_to(s.cr, 20 + side * 11, 36);
   }
-  stroke(s.cr, s.c, 3);
+  strokeRound(s.cr, s.c, 3);
   circle(s.cr, 20, 22, 12);
   setColor(s.cr, {16, 20, 26, 140});
   cairo_fill_preserve(s.cr);
-  stroke(s.cr, s.c, 3.5);
+  strokeRound(s.cr, s.c, 3.5);
   cairo_move_to(s.cr, 20, 15);
   cairo_line_to(s.cr, 20, 22);
   cairo_line_to(s.cr, 25.5, 25);
-  stroke(s.cr, kInk, 2.6);
+  strokeRound(s.cr, kInk, 2.6);
 }
 
 void gear(const Symbol& s) {
@@ -252,7 +242,7 @@ void chip(const Symbol& s) {
     cairo_move_to(s.cr, 4, at);
     cairo_line_to(s.cr, 36, at);
   }
-  stroke(s.cr, s.c, 2.2);
+  strokeRound(s.cr, s.c, 2.2);
   roundedRect(s.cr, 8, 8, 24, 24, 3);
   fillShaded(s.cr, s.c, 8, 32);
   roundedRect(s.cr, 14, 14, 12, 12, 2);
@@ -269,7 +259,7 @@ void hourglass(const Symbol& s) {
   cairo_curve_to(s.cr, 10, 26, 18, 23, 18, 20);
   cairo_curve_to(s.cr, 18, 17, 10, 14, 10, 5);
   cairo_close_path(s.cr);
-  stroke(s.cr, s.c, 2.6);
+  strokeRound(s.cr, s.c, 2.6);
   cairo_move_to(s.cr, 14, 11);
   cairo_line_to(s.cr, 26, 11);
   cairo_line_to(s.cr, 20, 18);
@@ -304,7 +294,7 @@ void strike(cairo_t* cr) {
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   cairo_move_to(cr, 6, 6);
   cairo_line_to(cr, 34, 34);
-  stroke(cr, {186, 192, 201, 255}, 3);
+  strokeRound(cr, {186, 192, 201, 255}, 3);
 }
 
 // A small disc in the lower right corner with a kind's symbol, for the totals.
@@ -341,7 +331,7 @@ void drawIcon(const Paint& p) {
   }
   cairo_scale(p.cr, p.w / 40, p.h / 40);
   symbol->second({p.cr, p.fonts, shown, state, kind ? "" : extra});
-  if (kind) badge(p.cr, p.fonts, *kind, mix(c, kBlack, 0.15));
+  if (kind) badge(p.cr, p.fonts, *kind, darker(c, 0.15));
   if (state == State::kOff && symbol->first != "signal") strike(p.cr);
 }
 

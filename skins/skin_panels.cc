@@ -8,8 +8,6 @@
 namespace zelko::skins {
 namespace {
 
-constexpr Rgba kWhite{255, 255, 255, 255};
-constexpr Rgba kBlack{0, 0, 0, 255};
 constexpr Rgba kRed{229, 72, 77, 255};
 constexpr Rgba kAmber{242, 169, 59, 255};
 constexpr Rgba kGreen{69, 196, 107, 255};
@@ -18,14 +16,6 @@ constexpr Rgba kPaperShade{218, 223, 230, 255};
 constexpr Rgba kInkDark{39, 48, 59, 255};
 
 Rgba levelColor(double share) { return share < 0.15 ? kRed : share < 0.45 ? kAmber : kGreen; }
-
-void radial(cairo_t* cr, double cx, double cy, double r, Rgba in, Rgba out) {
-  cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r);
-  cairo_pattern_add_color_stop_rgba(g, 0, in.r / 255.0, in.g / 255.0, in.b / 255.0, in.a / 255.0);
-  cairo_pattern_add_color_stop_rgba(g, 1, out.r / 255.0, out.g / 255.0, out.b / 255.0, out.a / 255.0);
-  cairo_set_source(cr, g);
-  cairo_pattern_destroy(g);
-}
 
 // A leaf of a tear-off calendar in a 48-unit square: paper, a red band with two rings.
 void calendarLeaf(cairo_t* cr) {
@@ -50,7 +40,7 @@ void calendarLeaf(cairo_t* cr) {
 
 void person(cairo_t* cr, Rgba c) {
   circle(cr, 24, 24, 22);
-  setVerticalGradient(cr, 2, 46, mix(c, kWhite, 0.25), mix(c, kBlack, 0.2));
+  setShade(cr, c, 2, 46, 0.25, 0.2);
   cairo_fill_preserve(cr);
   cairo_save(cr);
   cairo_clip(cr);
@@ -73,15 +63,15 @@ void note(cairo_t* cr, Rgba c) {
   cairo_line_to(cr, 31, 43);
   cairo_line_to(cr, 7, 43);
   cairo_close_path(cr);
-  setVerticalGradient(cr, 5, 43, mix(c, kWhite, 0.35), c);
+  setShade(cr, c, 5, 43, 0.35, 0);
   cairo_fill(cr);
   cairo_move_to(cr, 41, 33);
   cairo_line_to(cr, 31, 33);
   cairo_line_to(cr, 31, 43);
   cairo_close_path(cr);
-  setColor(cr, mix(c, kBlack, 0.25));
+  setColor(cr, darker(c, 0.25));
   cairo_fill(cr);
-  setColor(cr, faded(mix(c, kBlack, 0.6), 0.55));
+  setColor(cr, faded(darker(c, 0.6), 0.55));
   cairo_set_line_width(cr, 2);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   for (double y : {15.0, 22.0, 29.0}) {
@@ -100,9 +90,9 @@ void drawPage(const Paint& p) {
   cairo_paint(cr);
   cairo_save(cr);
   cairo_scale(cr, p.w, p.h);
-  radial(cr, 0.15, 0.0, 0.9, faded(kWhite, 0.10), faded(kWhite, 0));
+  setRadialGradient(cr, 0.15, 0.0, 0.15, 0.0, 0.9, faded(kWhite, 0.10), faded(kWhite, 0));
   cairo_paint(cr);
-  radial(cr, 0.5, 1.3, 0.8, faded(kBlack, 0.25), faded(kBlack, 0));
+  setRadialGradient(cr, 0.5, 1.3, 0.5, 1.3, 0.8, faded(kBlack, 0.25), faded(kBlack, 0));
   cairo_paint(cr);
   cairo_restore(cr);
   setColor(cr, faded(kWhite, 0.12));
@@ -126,7 +116,7 @@ void drawInfoPanel(const Paint& p) {
   cairo_t* cr = p.cr;
   Rgba c = p.p.color(0);
   roundedRect(cr, 0.5, 0.5, p.w - 1, p.h - 1, 16);
-  setVerticalGradient(cr, 0, p.h, mix(c, faded(kWhite, c.a / 255.0), 0.12), c);
+  setShade(cr, c, 0, p.h, 0.12, 0);
   cairo_fill_preserve(cr);
   setColor(cr, faded(kWhite, 0.16));
   cairo_set_line_width(cr, 1);
@@ -154,7 +144,7 @@ void drawBattery(const Paint& p) {
   if (pct > 0) {
     Rgba c = mark == 0 ? kGreen : levelColor(pct / 100.0);
     roundedRect(cr, x + inset, y + inset, std::max(fullW * pct / 100.0, 3.0), bh - 2 * inset, 2.5);
-    setVerticalGradient(cr, y, y + bh, mix(c, kWhite, 0.3), mix(c, kBlack, 0.1));
+    setShade(cr, c, y, y + bh, 0.3, 0.1);
     cairo_fill(cr);
   }
   const Box body{x, y, bw, bh};
@@ -182,10 +172,10 @@ void drawDot(const Paint& p) {
   Rgba c = p.p.color(0);
   const double r = std::min(p.w, p.h) / 2;
   circle(p.cr, p.w / 2, p.h / 2, r - 0.5);
-  setColor(p.cr, mix(c, kBlack, 0.35));
+  setColor(p.cr, darker(c, 0.35));
   cairo_fill(p.cr);
   circle(p.cr, p.w / 2, p.h / 2, r - 1.5);
-  radial(p.cr, p.w * 0.4, p.h * 0.35, r * 1.2, mix(c, kWhite, 0.45), c);
+  setRadialGradient(p.cr, p.w * 0.4, p.h * 0.35, p.w * 0.4, p.h * 0.35, r * 1.2, lighter(c, 0.45), c);
   cairo_fill(p.cr);
 }
 
@@ -207,7 +197,7 @@ void drawSummary(const Paint& p) {
     const double fill = (height - 4) * levels[i];
     Rgba c = levelColor(levels[i]);
     roundedRect(cr, x + 2, top + height - 2 - fill, 7, fill, 1.5);
-    setVerticalGradient(cr, top, top + height, mix(c, kWhite, 0.3), c);
+    setShade(cr, c, top, top + height, 0.3, 0);
     cairo_fill(cr);
     drawText(cr, p.fonts.bold, letters[i], {x, 31, 11, 8}, 9, kInk);
   }

@@ -13,8 +13,6 @@ namespace zelko::skins {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-constexpr Rgba kWhite{255, 255, 255, 255};
-constexpr Rgba kBlack{0, 0, 0, 255};
 constexpr Rgba kRain{74, 163, 255, 255};
 constexpr Rgba kFlake{240, 247, 255, 255};
 constexpr Rgba kIce{150, 228, 255, 255};
@@ -37,28 +35,16 @@ struct Parts {
   }
 };
 
-void lineStroke(cairo_t* cr, Rgba c, double width) {
-  setColor(cr, c);
-  cairo_set_line_width(cr, width);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_stroke(cr);
-}
-
 void sun(cairo_t* cr, double cx, double cy, double r) {
   for (int k = 0; k < 8; ++k) {
     const double a = k * kPi / 4;
     cairo_move_to(cr, cx + (r + 3) * std::cos(a), cy + (r + 3) * std::sin(a));
     cairo_line_to(cr, cx + (r + 3 + r * 0.45) * std::cos(a), cy + (r + 3 + r * 0.45) * std::sin(a));
   }
-  lineStroke(cr, {255, 196, 46, 255}, std::max(2.2, r * 0.2));
-  cairo_pattern_t* g = cairo_pattern_create_radial(cx - r * 0.3, cy - r * 0.3, 0, cx, cy, r);
-  cairo_pattern_add_color_stop_rgb(g, 0, 1, 0.93, 0.55);
-  cairo_pattern_add_color_stop_rgb(g, 1, 1, 0.70, 0.12);
+  strokeRound(cr, {255, 196, 46, 255}, std::max(2.2, r * 0.2));
   circle(cr, cx, cy, r);
-  cairo_set_source(cr, g);
+  setRadialGradient(cr, cx - r * 0.3, cy - r * 0.3, cx, cy, r, {255, 237, 140, 255}, {255, 178, 31, 255});
   cairo_fill(cr);
-  cairo_pattern_destroy(g);
 }
 
 void moon(cairo_t* cr, double cx, double cy, double r) {
@@ -99,7 +85,7 @@ void cloud(cairo_t* cr, double cx, double cy, double s, Rgba top, Rgba bottom) {
 void drop(cairo_t* cr, double x, double y, double len) {
   cairo_move_to(cr, x + len * 0.3, y);
   cairo_line_to(cr, x, y + len);
-  lineStroke(cr, kRain, 3);
+  strokeRound(cr, kRain, 3);
 }
 
 void flake(cairo_t* cr, double x, double y, double r, Rgba c) {
@@ -109,17 +95,17 @@ void flake(cairo_t* cr, double x, double y, double r, Rgba c) {
     cairo_line_to(cr, x + r * std::cos(a), y + r * std::sin(a));
   }
   cairo_path_t* path = cairo_copy_path(cr);
-  lineStroke(cr, {70, 120, 190, 255}, 3.4);
+  strokeRound(cr, {70, 120, 190, 255}, 3.4);
   cairo_append_path(cr, path);
   cairo_path_destroy(path);
-  lineStroke(cr, c, 1.8);
+  strokeRound(cr, c, 1.8);
 }
 
 void pellet(cairo_t* cr, double x, double y) {
   circle(cr, x, y, 2.8);
   setColor(cr, kFlake);
   cairo_fill_preserve(cr);
-  lineStroke(cr, {70, 120, 190, 255}, 1);
+  strokeRound(cr, {70, 120, 190, 255}, 1);
 }
 
 void bolt(cairo_t* cr, double x, double y) {
@@ -133,7 +119,7 @@ void bolt(cairo_t* cr, double x, double y) {
   cairo_close_path(cr);
   setColor(cr, {255, 214, 64, 255});
   cairo_fill_preserve(cr);
-  lineStroke(cr, {200, 130, 0, 255}, 1.2);
+  strokeRound(cr, {200, 130, 0, 255}, 1.2);
 }
 
 // What falls, in a row under the cloud; a bolt takes the middle of the row.
@@ -184,7 +170,7 @@ void bands(cairo_t* cr, const Parts& parts, double top, int count) {
     } else {
       cairo_line_to(cr, 64 - inset - (i % 3) * 4, y);
     }
-    lineStroke(cr, c, 4);
+    strokeRound(cr, c, 4);
   }
 }
 
@@ -200,7 +186,7 @@ void wind(cairo_t* cr) {
     } else {
       cairo_arc_negative(cr, end, y - 5, 5, kPi / 2, -0.9 * kPi);
     }
-    lineStroke(cr, {191, 227, 255, 255}, 3.6);
+    strokeRound(cr, {191, 227, 255, 255}, 3.6);
   }
 }
 
@@ -210,7 +196,7 @@ void tornado(cairo_t* cr) {
     cairo_move_to(cr, cx - half, 12 + i * 8);
     cairo_line_to(cr, cx + half, 12 + i * 8);
   }
-  lineStroke(cr, {160, 168, 180, 255}, 4.2);
+  strokeRound(cr, {160, 168, 180, 255}, 4.2);
 }
 
 void thermometer(cairo_t* cr, double x, double fill, Rgba c) {
