@@ -8,6 +8,7 @@
 
 #include "device/cli.h"
 #include "device/ical_import.h"
+#include "device/import_text.h"
 #include "device/vcard.h"
 #include "platform/date_time.h"
 
@@ -25,16 +26,19 @@ const char kContactsUsage[] =
     "                                 [--categories C] [--picture FILE]\n"
     "       zelko-device contacts list\n"
     "       zelko-device contacts del OID\n"
-    "       zelko-device contacts import FILE.vcf\n"
+    "       zelko-device contacts import [--skip-bad] FILE.vcf\n"
     "\n"
     "add prints the new contact's object id; --picture takes the bytes of an image file.\n"
     "list prints one contact a line, in the store's order:\n"
     "OID<TAB>FIRST<TAB>LAST<TAB>MOBILE<TAB>HOME<TAB>BUSINESS<TAB>BIRTHDAY<TAB>ANNIVERSARY<TAB>\n"
     "CATEGORIES<TAB>PICTURE, dates as YYYY-MM-DD, PICTURE yes or no, tabs and line breaks in\n"
     "texts written as \\t, \\n, \\r.\n"
-    "import reads vCard 2.1, 3.0 and 4.0 (N, FN, TEL by type, BDAY, ANNIVERSARY,\n"
-    "X-ANNIVERSARY, CATEGORIES, inline PHOTO) and prints how many contacts it added. A date\n"
-    "without a year is kept in 1604. A file with an error adds nothing.\n";
+    "import reads vCard 2.1, 3.0 and 4.0 (N, FN, TEL by type, BDAY, the anniversary,\n"
+    "CATEGORIES, inline PHOTO) and prints how many contacts it added. Typed numbers take\n"
+    "their own slot (CELL mobile, HOME home, WORK business); untyped ones fill the slots\n"
+    "left, in that order; fax, pager, ISDN and modem numbers are left out. A date without a\n"
+    "year is kept in 1604. A file with an error adds nothing; with --skip-bad the good cards\n"
+    "are added and each card left out is named on stderr with its line.\n";
 
 const char kCalendarUsage[] =
     "usage: zelko-device calendar add --subject S [--location L] --start 'YYYY-MM-DD HH:MM'\n"
@@ -55,18 +59,10 @@ const char kCalendarUsage[] =
     "dates, RRULE, EXDATE; times with a TZID or in UTC are moved to device time) and prints\n"
     "how many appointments it added. A file with an error adds nothing.\n";
 
-constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
-
-std::string readFile(const std::string& path, const std::string& what) {
-  std::error_code ec;
-  auto size = std::filesystem::file_size(path, ec);
-  if (ec || !std::filesystem::is_regular_file(path, ec)) throw Failure("cannot read " + what + " " + path);
-  if (size > kMaxFileBytes) throw Failure(what + " " + path + " is larger than 64 MiB");
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  if (!in) throw Failure("cannot read " + what + " " + path);
-  return text.str();
+std::string readFile(const std::string& path, uintmax_t maxBytes) {
+  auto bytes = readImportFile(path, maxBytes);
+  if (!bytes.ok()) throw Failure(bytes.status().message());
+  return std::move(*bytes);
 }
 
 std::string formatDay(const DateTime& t) {
@@ -123,7 +119,7 @@ int contactsAdd(Context& ctx, Args& args) {
   args.done();
   std::string picture;
   if (picturePath) {
-    picture = readFile(*picturePath, "picture");
+    picture = readFile(*picturePath, kMaxVCardFileBytes);
     if (picture.empty()) throw Failure("picture " + *picturePath + " is empty");
   }
   auto oid = ctx.platform().items().addContact(c, picture);
@@ -145,11 +141,14 @@ int contactsList(Context& ctx, Args& args) {
 }
 
 int contactsImport(Context& ctx, Args& args) {
+  bool skipBad = args.flag("--skip-bad");
   std::string file = args.next("FILE.vcf");
   args.done();
-  auto contacts = parseVCards(readFile(file, "vCard file"));
-  if (!contacts.ok()) throw Failure(file + ": " + contacts.status().message());
-  auto oids = ctx.platform().items().addContacts(*contacts);
+  auto read = parseVCards(readFile(file, kMaxVCardFileBytes), skipBad);
+  if (!read.ok()) throw Failure(file + ": " + read.status().message());
+  for (const std::string& why : read->skipped) std::fprintf(stderr, "%s: skipped: %s\n", file.c_str(), why.c_str());
+  if (read->contacts.empty()) throw Failure(file + ": no card could be read");
+  auto oids = ctx.platform().items().addContacts(read->contacts);
   if (!oids.ok()) throw Failure(file + ": " + oids.status().message());
   std::printf("%zu\n", oids->size());
   return 0;
@@ -235,7 +234,7 @@ int calendarList(Context& ctx, Args& args) {
 int calendarImport(Context& ctx, Args& args) {
   std::string file = args.next("FILE.ics");
   args.done();
-  std::string text = readFile(file, "iCalendar file");
+  std::string text = readFile(file, kMaxCalendarFileBytes);
   auto appointments = importCalendar(text, ctx.platform().clock());
   if (!appointments.ok()) throw Failure(file + ": " + appointments.status().message());
   auto oids = ctx.platform().items().addAppointments(*appointments);

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "device/vcard.h"
+#include "device/import_text.h"
 #include "platform/date_time.h"
 #include "platform/text.h"
 
@@ -364,7 +364,9 @@ std::vector<platform::Appointment> readEvents(icalcomponent* root, const Source&
 
 platform::Result<std::vector<platform::Appointment>> importCalendar(std::string_view bytes, platform::Clock& clock) {
   try {
-    std::string text = textOfExport(bytes);
+    auto decoded = textOfExport(bytes);
+    if (!decoded.ok()) return decoded.status();
+    const std::string& text = *decoded;
     Source source(text);
     if (int line = source.lineWithNul()) fail(line, "NUL character in the text");
     // A library that aborts on a malformed value would take the whole tool with it.

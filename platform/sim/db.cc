@@ -132,6 +132,9 @@ Statement& Database::prepare(std::string_view sql) {
 
 Status Database::write(const std::function<Status()>& body) {
   auto guard = lock();
+  // Inside a transaction of this same thread (the lock keeps every other thread out):
+  // the body becomes part of it.
+  if (!sqlite3_get_autocommit(db_)) return body();
   // BEGIN IMMEDIATE waits through the busy timeout; in the rare case it still reports busy
   // (a checkpoint racing a writer) try again rather than hand the error to a program.
   int attempts = 0;

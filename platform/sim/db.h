@@ -59,7 +59,8 @@ class Database {
   // A cached prepared statement, reset and ready for binding. Valid until the Database ends.
   Statement& prepare(std::string_view sql);
   // Runs `body` inside BEGIN IMMEDIATE ... COMMIT; rolls back when `body` returns an error.
-  // Holds lock() throughout.
+  // Holds lock() throughout. Called from inside `body`, it runs its own body as part of
+  // the transaction already open: an error of it must end the outer body too.
   Status write(const std::function<Status()>& body);
   // The connection and its cached statements serve one thread at a time, and a statement
   // is in use from its prepare() to its reset(): a read outside write() holds this lock

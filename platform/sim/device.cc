@@ -98,6 +98,7 @@ class SimDevice final : public Device, public Platform {
   Journal& journal() override { return journal_; }
   DeviceClock& deviceClock() override { return clock_; }
   DeviceSettings& settings() override { return settings_; }
+  Status registryTransaction(const std::function<Status()>& body) override { return registry_.transaction(body); }
   void tick() override { heartbeat(registry_, clock_, shell_); }
 
   Registry& registry() override { return registry_; }

@@ -49,6 +49,9 @@ class Device {
   virtual Journal& journal() = 0;
   virtual DeviceClock& deviceClock() = 0;
   virtual DeviceSettings& settings() = 0;
+  // Runs `body` with the registry changes it makes in one transaction: all of them, or
+  // none when `body` or a change fails or the store is full. Watchers hear after the commit.
+  virtual Status registryTransaction(const std::function<Status()>& body) = 0;
   // The clock's heartbeat: writes System\State\DateTime "Time" for the current minute of
   // the device clock (and "Date" when the day changed) through the notifying setter, then
   // starts the timed starts that fell due. The background service calls it every minute;

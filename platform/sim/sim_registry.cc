@@ -9,11 +9,31 @@ namespace {
 
 int rootId(Root r) { return r == Root::kLocalMachine ? 0 : 1; }
 
+// A multi-string is kept as its strings, each ended by a NUL, as the phone keeps them.
+std::string joinStrings(const std::vector<std::string>& strings) {
+  std::string out;
+  for (const std::string& s : strings) out.append(s).push_back('\0');
+  return out;
+}
+
+std::vector<std::string> splitStrings(const std::string& data) {
+  std::vector<std::string> out;
+  for (size_t start = 0; start < data.size();) {
+    size_t end = data.find('\0', start);
+    if (end == std::string::npos) end = data.size();
+    if (end > start) out.push_back(data.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
 // Binds a value's type and data to parameters `typeIndex` and `typeIndex + 1`.
 void bindValue(Statement& s, int typeIndex, const RegValue& v) {
   s.bind(typeIndex, static_cast<int64_t>(v.type));
   switch (v.type) {
-    case ValueType::kString: s.bind(typeIndex + 1, std::string_view(v.text)); break;
+    case ValueType::kString:
+    case ValueType::kExpandString: s.bind(typeIndex + 1, std::string_view(v.text)); break;
+    case ValueType::kMultiString: s.bindBlob(typeIndex + 1, joinStrings(v.strings)); break;
     case ValueType::kDword: s.bind(typeIndex + 1, static_cast<int64_t>(v.dword)); break;
     case ValueType::kBinary:
       s.bindBlob(typeIndex + 1, std::string_view(reinterpret_cast<const char*>(v.bytes.data()),
@@ -32,6 +52,8 @@ RegValue readValue(Statement& s, int typeCol) {
       v.bytes.assign(b.begin(), b.end());
       break;
     }
+    case ValueType::kMultiString: v.strings = splitStrings(s.columnBlob(typeCol + 1)); break;
+    case ValueType::kExpandString: v.text = s.columnText(typeCol + 1); break;
     default: v.type = ValueType::kString; v.text = s.columnText(typeCol + 1); break;
   }
   return v;
@@ -172,7 +194,7 @@ Status SimRegistry::setValue(Root root, std::string_view key, std::string_view n
     collect(r, keyFold, nameFold, changes);
     return Status::Ok();
   });
-  if (s.ok() && !changes.empty()) deliver_(changes);
+  if (s.ok() && !changes.empty()) deliver(changes);
   return s;
 }
 
@@ -191,7 +213,7 @@ Status SimRegistry::deleteValue(Root root, std::string_view key, std::string_vie
     return Status::Ok();
   });
   if (!s.ok()) return s;
-  if (!changes.empty()) deliver_(changes);
+  if (!changes.empty()) deliver(changes);
   return found ? Status::Ok() : Status::NotFound("no value " + std::string(name));
 }
 
@@ -223,8 +245,36 @@ Status SimRegistry::deleteKey(Root root, std::string_view key) {
     return e;
   });
   if (!s.ok()) return s;
-  if (!changes.empty()) deliver_(changes);
+  if (!changes.empty()) deliver(changes);
   return found ? Status::Ok() : Status::NotFound("no key " + std::string(key));
+}
+
+void SimRegistry::deliver(const ChangeSet& changes) {
+  if (transactionThread_.load() != std::this_thread::get_id()) {
+    deliver_(changes);
+    return;
+  }
+  pending_.watchers.insert(pending_.watchers.end(), changes.watchers.begin(), changes.watchers.end());
+  pending_.launches.insert(pending_.launches.end(), changes.launches.begin(), changes.launches.end());
+}
+
+Status SimRegistry::transaction(const std::function<Status()>& body) {
+  ChangeSet committed;
+  Status s = db_.write([&] {
+    struct Scope {
+      SimRegistry& r;
+      ChangeSet& out;
+      ~Scope() {
+        r.transactionThread_ = std::thread::id();
+        out = std::move(r.pending_);
+      }
+    } scope{*this, committed};
+    transactionThread_ = std::this_thread::get_id();
+    pending_ = {};
+    return body();
+  });
+  if (s.ok() && !committed.empty()) deliver_(committed);
+  return s;
 }
 
 std::vector<std::string> SimRegistry::subKeys(Root root, std::string_view key) {

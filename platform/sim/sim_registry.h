@@ -3,8 +3,10 @@
 // once the change is committed, so a watcher never hears of a change it cannot read yet.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/registry.h"
@@ -48,12 +50,22 @@ class SimRegistry final : public Registry {
   std::vector<std::string> subKeys(Root root, std::string_view key) override;
   std::vector<NamedValue> values(Root root, std::string_view key) override;
 
+  // Runs `body`, whose changes through this registry then form one transaction: all of
+  // them, or none when `body` fails, a change fails or the store refuses the commit (a
+  // full disk). Watchers hear of the changes once they are committed. Other threads'
+  // calls wait until it ends.
+  Status transaction(const std::function<Status()>& body);
+
  private:
+  // Hands committed changes to the notifier; inside a transaction keeps them for its end.
+  void deliver(const ChangeSet& changes);
   Status ensureKey(int root, const std::string& path, const std::string& fold);
   void collect(int root, const std::string& keyFold, const std::string& nameFold, ChangeSet& out);
 
   Database& db_;
   Deliver deliver_;
+  std::atomic<std::thread::id> transactionThread_{};
+  ChangeSet pending_;  // of the open transaction
 };
 
 }  // namespace zelko::platform::sim
