@@ -54,10 +54,13 @@ const char kCalendarUsage[] =
     "the series starts at --start.\n"
     "list prints one appointment a line, in the store's order:\n"
     "OID<TAB>START<TAB>END<TAB>all-day|timed<TAB>SUBJECT<TAB>LOCATION<TAB>CATEGORIES<TAB>RRULE<TAB>\n"
-    "EXCEPTIONS, times as YYYY-MM-DD HH:MM, exception dates separated by commas.\n"
-    "import reads the VEVENTs of an iCalendar file (DTSTART, DTEND or DURATION, all-day\n"
-    "dates, RRULE, EXDATE; times with a TZID or in UTC are moved to device time) and prints\n"
-    "how many appointments it added. A file with an error adds nothing.\n";
+    "EXCEPTIONS<TAB>EXTRA DATES<TAB>ZONE, times as YYYY-MM-DD HH:MM, START and END in device\n"
+    "time, the dates of a series separated by commas in its own ZONE (empty: the device's).\n"
+    "import reads the VEVENTs of an iCalendar file (SUMMARY, LOCATION, CATEGORIES, DTSTART,\n"
+    "DTEND or DURATION, all-day dates, RRULE, RDATE, EXDATE, RECURRENCE-ID, STATUS) and\n"
+    "prints how many appointments it added. A single appointment with a TZID or in UTC is\n"
+    "moved to device time; a recurring one keeps its zone, so its occurrences keep their\n"
+    "days and hours there. A file with an error adds nothing.\n";
 
 std::string readFile(const std::string& path, uintmax_t maxBytes) {
   auto bytes = readImportFile(path, maxBytes);
@@ -202,8 +205,8 @@ int calendarAdd(Context& ctx, Args& args) {
   auto end = args.option("--end");
   if (end) {
     a.end = parseTime(*end, "--end", a.allDay);
-    if (a.allDay) a.end = plusMinutes(a.end, 24 * 60);  // the last day is given; the item runs through it
     if (platform::toEpochMs(a.end) < platform::toEpochMs(a.start)) throw UsageError("--end is before --start");
+    if (a.allDay) a.end = plusMinutes(a.end, 24 * 60);  // the last day is given; the item runs through it
   } else {
     a.end = plusMinutes(a.start, a.allDay ? 24 * 60 : 60);
   }
@@ -221,12 +224,16 @@ int calendarAdd(Context& ctx, Args& args) {
 
 int calendarList(Context& ctx, Args& args) {
   args.done();
+  auto joined = [](const std::vector<DateTime>& dates) {
+    std::string out;
+    for (const DateTime& d : dates) out += (out.empty() ? "" : ",") + formatTime(d);
+    return out;
+  };
   for (const Appointment& a : allItems<Appointment>(ctx.platform().items(), ItemFolder::kCalendar)) {
-    std::string exceptions;
-    for (const DateTime& d : a.exceptionDates) exceptions += (exceptions.empty() ? "" : ",") + formatTime(d);
-    std::printf("%u\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", a.oid, formatTime(a.start).c_str(), formatTime(a.end).c_str(),
-                a.allDay ? "all-day" : "timed", escapeText(a.subject).c_str(), escapeText(a.location).c_str(),
-                escapeText(a.categories).c_str(), escapeText(a.recurrenceRule).c_str(), exceptions.c_str());
+    std::printf("%u\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", a.oid, formatTime(a.start).c_str(),
+                formatTime(a.end).c_str(), a.allDay ? "all-day" : "timed", escapeText(a.subject).c_str(),
+                escapeText(a.location).c_str(), escapeText(a.categories).c_str(), escapeText(a.recurrenceRule).c_str(),
+                joined(a.exceptionDates).c_str(), joined(a.recurrenceDates).c_str(), a.timeZone.c_str());
   }
   return 0;
 }

@@ -135,6 +135,29 @@ std::string quotedForMessage(std::string_view text, size_t maxUnits) {
   return out + "\"";
 }
 
+size_t valueColon(std::string_view line) {
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') quoted = !quoted;
+    if (line[i] == ':' && !quoted) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::string asciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  }
+  return out;
+}
+
+std::string trimBlanks(std::string_view text) {
+  size_t b = text.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return "";
+  return std::string(text.substr(b, text.find_last_not_of(" \t") - b + 1));
+}
+
 std::string utf8Fault(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     if (static_cast<unsigned char>(text[i]) < 0x80) {

@@ -40,6 +40,16 @@ std::vector<std::string_view> splitLines(std::string_view text);
 // ("\x1A").
 std::string quotedForMessage(std::string_view text, size_t maxUnits = 40);
 
+// The colon between a content line's name and its value in vCard and iCalendar
+// ("NAME;PARAM=\"a:b\":value"): the first one outside double quotes; npos for none.
+size_t valueColon(std::string_view line);
+
+// ASCII letters in upper case, other bytes as they are: the names of these formats are
+// ASCII, and their values must not be changed.
+std::string asciiUpper(std::string_view text);
+// `text` without the blanks and tabs around it.
+std::string trimBlanks(std::string_view text);
+
 // Empty when `text` is strict UTF-8 (no overlong forms, surrogates or code points past
 // U+10FFFF); otherwise what is wrong, as "byte 0xE9 at column 7 is not UTF-8".
 std::string utf8Fault(std::string_view text);

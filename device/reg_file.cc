@@ -222,7 +222,9 @@ class Parser {
     } else if (data == "-") {
       op.kind = RegOperation::Kind::kDeleteValue;
     } else if (startsWithNoCase(data, "dword:")) {
-      const std::string_view digits = data.substr(6);
+      // Leading zeros past the eighth digit change nothing; scripts written by hand have them.
+      std::string_view digits = data.substr(6);
+      while (digits.size() > 8 && digits.front() == '0') digits.remove_prefix(1);
       if (digits.empty() || digits.size() > 8 ||
           !std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; })) {
         return Failure{line, "dword needs 1 to 8 hex digits, got " + quotedForMessage(digits)};

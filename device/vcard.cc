@@ -49,10 +49,10 @@ std::optional<std::string> photoBytes(const ContentLine& cl) {
   std::string enc = cl.encoding();
   if (enc == "B" || enc == "BASE64") return base64Bytes(cl, cl.value);
   std::string_view v = cl.value;
-  if (v.size() < 5 || upper(std::string(v.substr(0, 5))) != "DATA:") return std::nullopt;
+  if (v.size() < 5 || asciiUpper(std::string(v.substr(0, 5))) != "DATA:") return std::nullopt;
   size_t comma = v.find(',');
   if (comma == std::string_view::npos) fail(cl.line, "PHOTO: data: URI without ','");
-  std::string head = upper(std::string(v.substr(5, comma - 5)));
+  std::string head = asciiUpper(std::string(v.substr(5, comma - 5)));
   std::string_view payload = v.substr(comma + 1);
   if (head.size() >= 7 && head.substr(head.size() - 7) == ";BASE64") return base64Bytes(cl, payload);
   auto bytes = percentDecode(payload);
@@ -79,8 +79,8 @@ bool isPreferred(const ContentLine& cl) { return cl.hasParam("TYPE", "PREF") || 
 // A tel: URI as the number the phone dials: "tel:+1-418-656-9254;ext=102" is
 // "+14186569254,102" (the comma is the phone's pause before the extension).
 std::string dialable(const std::string& value) {
-  std::string text = trim(value);
-  if (text.size() < 4 || upper(text.substr(0, 4)) != "TEL:") return text;
+  std::string text = trimBlanks(value);
+  if (text.size() < 4 || asciiUpper(text.substr(0, 4)) != "TEL:") return text;
   std::vector<std::string> parts = components(text.substr(4), ';', true);
   auto digitsOf = [](std::string_view s) {
     std::string out;
@@ -91,7 +91,7 @@ std::string dialable(const std::string& value) {
   };
   std::string number = digitsOf(parts[0]);
   for (size_t i = 1; i < parts.size(); ++i) {
-    if (upper(parts[i].substr(0, 4)) == "EXT=") number += "," + digitsOf(parts[i].substr(4));
+    if (asciiUpper(parts[i].substr(0, 4)) == "EXT=") number += "," + digitsOf(parts[i].substr(4));
   }
   return number;
 }
@@ -125,7 +125,7 @@ void placePhones(std::vector<Phone> phones, platform::Contact& c) {
 
 // "_$!<Anniversary>!$_", the label one desktop address book gives its own date kinds.
 bool isAnniversaryLabel(std::string label) {
-  label = upper(trim(label));
+  label = asciiUpper(trimBlanks(label));
   if (label.size() > 8 && label.substr(0, 4) == "_$!<" && label.substr(label.size() - 4) == ">!$_") {
     label = label.substr(4, label.size() - 8);
   }
@@ -145,7 +145,7 @@ std::string cardVersion(const std::vector<ContentLine>& lines) {
   std::string version = "2.1";  // 2.1 may leave it out; later versions may not
   for (const ContentLine& cl : lines) {
     if (cl.name != "VERSION") continue;
-    version = trim(cl.value);
+    version = trimBlanks(cl.value);
     if (version != "2.1" && version != "3.0" && version != "4.0") {
       fail(cl.line, "unsupported vCard version " + quotedForMessage(version));
     }
@@ -159,7 +159,7 @@ void splitFormattedName(const std::string& formatted, platform::Contact& c) {
   if (space == std::string::npos) {
     c.firstName = formatted;
   } else {
-    c.firstName = trim(formatted.substr(0, space));
+    c.firstName = trimBlanks(formatted.substr(0, space));
     c.lastName = formatted.substr(space + 1);
   }
 }
@@ -189,20 +189,20 @@ platform::NewContact buildContact(const std::vector<ContentLine>& lines) {
     std::string text = decodedText(cl);
     if (n == "N") {
       auto parts = components(text, ';', v21);
-      c.lastName = trim(parts[0]);
-      if (parts.size() > 1) c.firstName = trim(parts[1]);
+      c.lastName = trimBlanks(parts[0]);
+      if (parts.size() > 1) c.firstName = trimBlanks(parts[1]);
     } else if (n == "FN") {
-      formatted = trim(components(text, '\0', v21)[0]);
+      formatted = trimBlanks(components(text, '\0', v21)[0]);
     } else if (n == "TEL") {
       std::string number = dialable(components(text, '\0', v21)[0]);
       if (!number.empty()) phones.push_back({phoneKind(cl), isPreferred(cl), number});
     } else if (n == "CATEGORIES") {
       for (std::string& cat : components(text, ',', v21)) {
-        if (!trim(cat).empty()) categories.push_back(trim(cat));
+        if (!trimBlanks(cat).empty()) categories.push_back(trimBlanks(cat));
       }
     } else if (!cl.hasParam("VALUE", "TEXT")) {  // a date in words ("circa 1800") has no day to keep
       auto& slot = n == "BDAY" ? c.birthday : c.anniversary;
-      if (!slot) slot = parseCardDate(cl, trim(text));
+      if (!slot) slot = parseCardDate(cl, trimBlanks(text));
     }
   }
   placePhones(std::move(phones), c);
@@ -212,7 +212,7 @@ platform::NewContact buildContact(const std::vector<ContentLine>& lines) {
 }
 
 bool isCardLine(const ContentLine& cl, const char* name) {
-  return cl.error.empty() && cl.name == name && upper(trim(cl.value)) == "VCARD";
+  return cl.error.empty() && cl.name == name && asciiUpper(trimBlanks(cl.value)) == "VCARD";
 }
 
 // The lines of one card, or of a stretch of stray lines between cards.
@@ -258,7 +258,7 @@ std::vector<Card> frameCards(const std::vector<ContentLine>& lines) {
         break;
       }
       if (isCardLine(cl, "BEGIN")) {
-        bool agent = !card.body.empty() && card.body.back().name == "AGENT" && trim(card.body.back().value).empty();
+        bool agent = !card.body.empty() && card.body.back().name == "AGENT" && trimBlanks(card.body.back().value).empty();
         if (agent) {
           i = skipAgentCard(lines, i);
           continue;

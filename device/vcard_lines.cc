@@ -44,34 +44,24 @@ std::string unquote(std::string text) {
   return text;
 }
 
-// The position of the colon between a line's name and its value, or npos.
-size_t valueColon(std::string_view line) {
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') quoted = !quoted;
-    if (line[i] == ':' && !quoted) return i;
-  }
-  return std::string_view::npos;
-}
-
 Param readParam(const std::string& p) {
   Param param;
   size_t eq = p.find('=');
   if (eq == std::string::npos) {
-    std::string bare = upper(trim(p));
+    std::string bare = asciiUpper(trimBlanks(p));
     bool isEncoding = bare == "QUOTED-PRINTABLE" || bare == "BASE64" || bare == "8BIT" || bare == "7BIT";
     param.name = isEncoding ? "ENCODING" : "TYPE";
     param.values.push_back(bare);
     return param;
   }
-  param.name = upper(trim(p.substr(0, eq)));
+  param.name = asciiUpper(trimBlanks(p.substr(0, eq)));
   for (std::string& v : splitUnquoted(p.substr(eq + 1), ',')) {
     // 4.0 also writes a list of types as one quoted value: TYPE="work,voice".
-    std::string value = unquote(trim(v));
+    std::string value = unquote(trimBlanks(v));
     if (param.name != "TYPE") {
       param.values.push_back(value);
     } else {
-      for (std::string& t : splitUnquoted(value, ',')) param.values.push_back(trim(t));
+      for (std::string& t : splitUnquoted(value, ',')) param.values.push_back(trimBlanks(t));
     }
   }
   return param;
@@ -91,7 +81,7 @@ ContentLine parseContentLine(const std::string& text, int line) {
   auto parts = splitUnquoted(std::string_view(text).substr(0, colon), ';');
   std::string name = parts[0];
   if (size_t dot = name.rfind('.'); dot != std::string::npos) {
-    out.group = upper(name.substr(0, dot));
+    out.group = asciiUpper(name.substr(0, dot));
     name = name.substr(dot + 1);
   }
   if (name.empty() || !std::all_of(name.begin(), name.end(), isNameChar)) {
@@ -99,7 +89,7 @@ ContentLine parseContentLine(const std::string& text, int line) {
     out.error = "bad property name " + quotedForMessage(parts[0]);
     return out;
   }
-  out.name = upper(name);
+  out.name = asciiUpper(name);
   for (size_t i = 1; i < parts.size(); ++i) {
     if (!parts[i].empty()) out.params.push_back(readParam(parts[i]));
   }
@@ -155,25 +145,11 @@ std::string toUtf8(const std::string& bytes, const std::string& charset, int lin
 
 void fail(int line, const std::string& what) { throw CardError{"line " + std::to_string(line) + ": " + what}; }
 
-std::string upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return text;
-}
-
-std::string trim(std::string_view text) {
-  size_t b = text.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return "";
-  size_t e = text.find_last_not_of(" \t");
-  return std::string(text.substr(b, e - b + 1));
-}
-
 std::vector<std::string> ContentLine::param(const std::string& key) const {
   std::vector<std::string> out;
   for (const Param& p : params) {
     if (p.name != key) continue;
-    for (const std::string& v : p.values) out.push_back(upper(v));
+    for (const std::string& v : p.values) out.push_back(asciiUpper(v));
   }
   return out;
 }
@@ -195,7 +171,7 @@ std::vector<ContentLine> readContentLines(std::string_view text) {
   while (i < lines.size()) {
     const int number = static_cast<int>(std::min<size_t>(i + 1, INT32_MAX));
     std::string_view first = lines[i++];
-    if (trim(first).empty()) continue;
+    if (trimBlanks(first).empty()) continue;
     if (isBlank(first[0]) && !out.empty()) {
       ContentLine stray;
       stray.line = number;
@@ -206,7 +182,7 @@ std::vector<ContentLine> readContentLines(std::string_view text) {
     }
     std::string joined(first);
     while (i < lines.size() && !lines[i].empty() && isBlank(lines[i][0])) joined += lines[i++].substr(1);
-    ContentLine cl = parseContentLine(trim(joined), number);
+    ContentLine cl = parseContentLine(trimBlanks(joined), number);
     if (cl.encoding() == "QUOTED-PRINTABLE") {
       while (!cl.value.empty() && cl.value.back() == '=' && i < lines.size()) {
         cl.value.pop_back();
@@ -214,8 +190,8 @@ std::vector<ContentLine> readContentLines(std::string_view text) {
       }
     } else if (cl.encoding() == "BASE64") {
       // 2.1 ends inline data with a blank line; base64 holds no colon, a property does.
-      while (i < lines.size() && !trim(lines[i]).empty() && lines[i].find(':') == std::string_view::npos) {
-        cl.value += trim(lines[i++]);
+      while (i < lines.size() && !trimBlanks(lines[i]).empty() && lines[i].find(':') == std::string_view::npos) {
+        cl.value += trimBlanks(lines[i++]);
       }
     }
     out.push_back(std::move(cl));

@@ -16,9 +16,6 @@ struct CardError {
 };
 [[noreturn]] void fail(int line, const std::string& what);
 
-std::string upper(std::string text);
-std::string trim(std::string_view text);
-
 struct Param {
   std::string name;  // upper case; "TYPE" for the bare values of 2.1 ("HOME", "CELL")
   std::vector<std::string> values;

@@ -89,7 +89,7 @@ class SimDevice final : public Device, public Platform {
         ui_(journal_),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
         radios_(makeStubRadios(journal_)),
-        items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
+        items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, clock_, runtime_.self())),
         messaging_(makeStubMessaging(journal_)),
         http_(makeStubHttp(journal_)) {}
 

@@ -163,5 +163,20 @@ TEST_F(ImportEndToEnd, SkipBadImportsTheGoodCardsAndNamesTheOthers) {
   EXPECT_EQ(lenient.err, file + ": skipped: line 27: PHOTO: bad base64 data\n");
 }
 
+TEST_F(ImportEndToEnd, ARecurringImportKeepsItsZoneInTheList) {
+  ASSERT_EQ(run({"calendar", "import", dataFile("desktop_sydney_weekdays.ics")}).out, "1\n");
+  ASSERT_EQ(run({"calendar", "import", dataFile("groupware_monthly_rdate.ics")}).out, "1\n");
+  std::string list = run({"calendar", "list"}).out;
+  // The device is in UTC: the first stand-up, 09:30 in Sydney, is 22:30 the day before.
+  EXPECT_NE(list.find("\t2023-12-31 22:30\t2023-12-31 23:00\ttimed\tStand-up\tLevel 3, Sydney office\t\t"
+                      "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR\t2024-01-26 09:30\t\tAustralia/Sydney\n"),
+            std::string::npos)
+      << list;
+  EXPECT_NE(list.find("\t2024-12-03 10:00\t2024-11-05 16:00,2024-11-21 10:00,2024-12-12 10:00,2025-01-17 10:00\t"
+                      "America/Los_Angeles\n"),
+            std::string::npos)
+      << list;
+}
+
 }  // namespace
 }  // namespace zelko::testing

@@ -135,7 +135,8 @@ class ItemsNotifications : public testing::DeviceTest {
     sim::ProcessId stranger = sim::currentProcess();
     stranger.startTime += 1;  // not this process
     other_ = std::make_unique<sim::SimItems>(dir() / "device" / "pim.db", *registry_,
-                                            platform().windows(), platform().locale(), stranger);
+                                            platform().windows(), platform().locale(), platform().clock(),
+                                            stranger);
     auto& w = platform().windows();
     ASSERT_TRUE(w.registerClass("Watcher", [this](const Message& m) -> int64_t {
                    if (m.message >= kItemAdded && m.message <= kItemChanged) {

@@ -98,6 +98,7 @@ TEST(RegFileValues, EachKindOfData) {
   EXPECT_EQ(valueOf(R"("p"="")"), RegValue::Text(""));
   EXPECT_EQ(valueOf("\"d\"=dword:1f"), RegValue::Dword(0x1f));
   EXPECT_EQ(valueOf("\"d\"=DWORD:FFFFFFFF"), RegValue::Dword(0xffffffff));
+  EXPECT_EQ(valueOf("\"d\"=dword:0ffffffff"), RegValue::Dword(0xffffffff));
   EXPECT_EQ(valueOf("\"b\"=hex:01,AB,0"), RegValue::Binary({0x01, 0xab, 0x00}));
   EXPECT_EQ(valueOf("\"b\"=hex(3):"), RegValue::Binary({}));
   EXPECT_EQ(valueOf("\"d\"=hex(4):78,56,34,12"), RegValue::Dword(0x12345678));
