@@ -134,7 +134,7 @@ Status Database::write(const std::function<Status()>& body) {
   auto guard = lock();
   // Inside a transaction of this same thread (the lock keeps every other thread out):
   // the body becomes part of it.
-  if (!sqlite3_get_autocommit(db_)) return body();
+  if (writeDepth_ > 0) return body();
   // BEGIN IMMEDIATE waits through the busy timeout; in the rare case it still reports busy
   // (a checkpoint racing a writer) try again rather than hand the error to a program.
   int attempts = 0;
@@ -146,7 +146,16 @@ Status Database::write(const std::function<Status()>& body) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  Status s = body();
+  Status s;
+  ++writeDepth_;
+  try {
+    s = body();
+  } catch (...) {
+    --writeDepth_;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);  // never leave a transaction open
+    throw;
+  }
+  --writeDepth_;
   if (!s.ok()) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     return s;

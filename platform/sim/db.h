@@ -74,6 +74,7 @@ class Database {
   explicit Database(sqlite3* db) : db_(db) {}
   sqlite3* db_;
   std::recursive_mutex mutex_;
+  int writeDepth_ = 0;  // write() calls open on the thread that holds mutex_
   std::unordered_map<std::string, std::pair<sqlite3_stmt*, std::unique_ptr<Statement>>> cache_;
 };
 
