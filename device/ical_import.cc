@@ -94,7 +94,8 @@ struct Override {
 // One VEVENT, read into an appointment. Errors name the event's line and its summary.
 class EventReader {
  public:
-  EventReader(icalcomponent* event, int line, platform::Clock& clock) : event_(event), line_(line), clock_(clock) {
+  EventReader(icalcomponent* event, int line, platform::Clock& clock, ZoneNames& zones)
+      : event_(event), line_(line), clock_(clock), zones_(zones) {
     const char* summary = icalcomponent_get_summary(event);
     label_ = summary ? quotedForMessage(summary) : "without SUMMARY";
   }
@@ -229,12 +230,12 @@ class EventReader {
     return clock_.toLocal(platform::fromEpochMs(*start.utcMs + seconds * 1000));
   }
 
-  // A series that starts at an instant of a zone keeps that zone; the others follow the
-  // device's.
+  // A series that starts at an instant of a zone keeps that zone (see ZoneNames); the
+  // others follow the device's.
   SeriesFrame frameOf(platform::Appointment& a) const {
     if (a.allDay || (!start_.zone && !icaltime_is_utc(start_))) return SeriesFrame(clock_, std::nullopt, nullptr);
     const icaltimezone* source = icaltime_is_utc(start_) ? icaltimezone_get_utc_timezone() : start_.zone;
-    auto name = ianaZoneOf(const_cast<icaltimezone*>(source), start_.year);
+    auto name = zones_.ianaNameOf(const_cast<icaltimezone*>(source), start_.year);
     if (!name.ok()) refuse("DTSTART: " + name.status().message());
     auto zone = platform::sim::TimeZone::open(*name);
     if (!zone.ok()) refuse("DTSTART: " + zone.status().message());
@@ -304,6 +305,7 @@ class EventReader {
   icalcomponent* event_;
   int line_;
   platform::Clock& clock_;
+  ZoneNames& zones_;
   std::string label_;
   icaltimetype start_ = icaltime_null_time();
   std::optional<SeriesFrame> frame_;
@@ -324,11 +326,12 @@ std::vector<platform::Appointment> readEvents(icalcomponent* root, const IcalSou
   std::vector<platform::Appointment> out;
   std::map<std::string, std::pair<size_t, std::unique_ptr<EventReader>>> series;  // UID -> where and how
   std::vector<Override> overrides;
+  ZoneNames zones;
   size_t index = 0;
   for (icalcomponent* calendar : calendarsOf(root)) {
     for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
          e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-      auto reader = std::make_unique<EventReader>(e, source.eventLine(index++), clock);
+      auto reader = std::make_unique<EventReader>(e, source.eventLine(index++), clock, zones);
       auto recurrenceId = reader->recurrenceId();
       if (recurrenceId) overrides.push_back({reader->uid(), *recurrenceId});
       if (reader->cancelled()) continue;

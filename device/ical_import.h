@@ -23,7 +23,7 @@ namespace zelko::device {
 //   run from 00:00 to 00:00.
 // - A single event with a zone is moved to device-local time through `clock`; floating
 //   times are device-local already.
-// - A recurring event (RRULE, RDATE) keeps its zone (see ianaZoneOf; none for floating
+// - A recurring event (RRULE, RDATE) keeps its zone (see ZoneNames; none for floating
 //   times and all-day series): its start and end are moved to device time as a single
 //   event's, while its rule's UNTIL, its EXDATEs and its RDATEs (dates, date-times, the
 //   starts of periods) become wall times of that zone.

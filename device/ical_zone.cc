@@ -29,13 +29,15 @@ std::string xLicLocation(icaltimezone* zone) {
   return "";
 }
 
-// The name itself, then what follows each '/' of it.
+// The name itself, then its last three, two and one components: no zone name has more.
 std::string byName(const std::string& tzid) {
-  for (size_t from = 0; from != std::string::npos;) {
-    std::string candidate = tzid.substr(from);
-    if (known(candidate)) return candidate;
-    size_t slash = tzid.find('/', from);
-    from = slash == std::string::npos ? slash : slash + 1;
+  if (known(tzid)) return tzid;
+  size_t from = tzid.size();
+  for (int components = 1; components <= 3 && from != std::string::npos && from > 0; ++components) {
+    from = tzid.rfind('/', from - 1);
+  }
+  for (; from != std::string::npos && from < tzid.size(); from = tzid.find('/', from + 1)) {
+    if (std::string candidate = tzid.substr(from + 1); known(candidate)) return candidate;
   }
   return "";
 }
@@ -75,13 +77,9 @@ std::vector<std::pair<int64_t, int>> samples(icaltimezone* zone, int year) {
   return out;
 }
 
-bool sameOffsets(const icu::UnicodeString& id, const std::vector<std::pair<int64_t, int>>& expected) {
-  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(id));
+bool sameOffsets(const platform::sim::TimeZone& zone, const std::vector<std::pair<int64_t, int>>& expected) {
   for (const auto& [ms, seconds] : expected) {
-    int32_t raw = 0, dst = 0;
-    UErrorCode e = U_ZERO_ERROR;
-    zone->getOffset(static_cast<UDate>(ms), false, raw, dst, e);
-    if (U_FAILURE(e) || raw + dst != seconds * 1000) return false;
+    if (zone.offsetMsAtUtc(ms) != int64_t{seconds} * 1000) return false;
   }
   return true;
 }
@@ -100,23 +98,19 @@ int preference(const std::string& id, const std::string& tzid) {
   return U_SUCCESS(status) && golden == icu::UnicodeString::fromUTF8(id) ? 1 : 0;
 }
 
-std::string byOffsets(const std::vector<std::pair<int64_t, int>>& expected, const std::string& tzid) {
+std::vector<std::pair<std::string, platform::sim::TimeZone>> locationZones() {
+  std::vector<std::pair<std::string, platform::sim::TimeZone>> out;
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::StringEnumeration> ids(
       icu::TimeZone::createTimeZoneIDEnumeration(UCAL_ZONE_TYPE_CANONICAL_LOCATION, nullptr, nullptr, status));
-  if (U_FAILURE(status) || !ids) return "";
-  std::string best;
-  int bestScore = -1;
-  while (const icu::UnicodeString* id = ids->snext(status)) {
-    if (U_FAILURE(status) || !sameOffsets(*id, expected)) continue;
+  while (U_SUCCESS(status) && ids) {
+    const icu::UnicodeString* id = ids->snext(status);
+    if (!id || U_FAILURE(status)) break;
     std::string name;
     id->toUTF8String(name);
-    if (int score = preference(name, tzid); score > bestScore) {
-      best = name;
-      bestScore = score;
-    }
+    if (auto zone = platform::sim::TimeZone::open(name); zone.ok()) out.emplace_back(name, std::move(*zone));
   }
-  return best;
+  return out;
 }
 
 std::string fixedOffset(const std::vector<std::pair<int64_t, int>>& expected) {
@@ -133,18 +127,43 @@ std::string fixedOffset(const std::vector<std::pair<int64_t, int>>& expected) {
 
 }  // namespace
 
-platform::Result<std::string> ianaZoneOf(icaltimezone* zone, int year) {
-  if (zone == icaltimezone_get_utc_timezone()) return std::string("UTC");
+platform::Result<std::string> ZoneNames::ianaNameOf(icaltimezone* zone, int year) {
+  if (auto it = named_.find(zone); it != named_.end()) return it->second;
   const char* tzidText = icaltimezone_get_tzid(zone);
   std::string tzid = tzidText ? tzidText : "";
-  for (const std::string& name : {byName(tzid), byName(xLicLocation(zone)), byWindowsName(tzid)}) {
-    if (known(name)) return name;
+  platform::Result<std::string> name =
+      Status::Invalid("time zone " + quotedForMessage(tzid) + " matches no zone the device knows");
+  if (zone == icaltimezone_get_utc_timezone()) {
+    name = std::string("UTC");
+  } else if (std::string found = byName(tzid); !found.empty()) {
+    name = found;
+  } else if (found = byName(xLicLocation(zone)); !found.empty()) {
+    name = found;
+  } else if (found = byWindowsName(tzid); known(found)) {
+    name = found;
+  } else if (found = byOffsets(zone, year, tzid); !found.empty()) {
+    name = found;
   }
+  named_.emplace(zone, name);
+  return name;
+}
+
+std::string ZoneNames::byOffsets(icaltimezone* zone, int year, const std::string& tzid) {
+  // Each costs some milliseconds; real files define a handful of zones.
+  if (++offsetSearches_ > kMaxOffsetSearches) return "";
   auto expected = samples(zone, year);
-  for (const std::string& name : {byOffsets(expected, tzid), fixedOffset(expected)}) {
-    if (known(name)) return name;
+  if (locations_.empty()) locations_ = locationZones();
+  std::string best;
+  int bestScore = -1;
+  for (const auto& [name, candidate] : locations_) {
+    if (!sameOffsets(candidate, expected)) continue;
+    if (int score = preference(name, tzid); score > bestScore) {
+      best = name;
+      bestScore = score;
+    }
   }
-  return Status::Invalid("time zone " + quotedForMessage(tzid) + " matches no zone the device knows");
+  if (best.empty()) best = fixedOffset(expected);
+  return known(best) ? best : "";
 }
 
 }  // namespace zelko::device
