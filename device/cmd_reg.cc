@@ -34,8 +34,9 @@ const char kRegUsage[] =
     "del removes a value, or a key with everything below it.\n"
     "dump prints ROOT\\KEY<TAB>NAME<TAB>TYPE<TAB>DATA, one value a line (tabs and line\n"
     "breaks in texts written as \\t, \\n, \\r; the strings of a REG_MULTI_SZ joined by \\0).\n"
-    "import and export read and write .reg files (REGEDIT4 or version 5.00). A file with\n"
-    "an error changes nothing.\n";
+    "import and export read and write .reg files (REGEDIT4 or version 5.00; REG_SZ,\n"
+    "REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ). An import is one transaction: a\n"
+    "file with an error, a full disk or a kill changes nothing.\n";
 
 Root parseRootArg(const std::string& text) {
   auto root = platform::parseRoot(text);
