@@ -8,17 +8,15 @@
 #include "platform/ui.h"
 
 namespace zelko {
-namespace {
 
-void replaceAll(std::string& text, std::string_view macro, std::string_view folder) {
+void replaceAll(std::string& text, std::string_view from, std::string_view to) {
+  if (from.empty()) return;
   size_t pos = 0;
-  while ((pos = text.find(macro, pos)) != std::string::npos) {
-    text.replace(pos, macro.size(), folder);
-    pos += folder.size();
+  while ((pos = text.find(from, pos)) != std::string::npos) {
+    text.replace(pos, from.size(), to);
+    pos += to.size();
   }
 }
-
-}  // namespace
 
 std::string expandMacros(std::string_view text, const SpecialFolders& folders) {
   // The order matters: the first two produce %PROGRAMFILES%, which the third replaces.
@@ -73,7 +71,10 @@ ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolde
   ActionRun run;
   run.expanded = expandMacros(action, folders);
   std::optional<ActionParts> parts = splitAction(run.expanded);
-  if (!parts) return run;
+  if (!parts) {
+    run.failure = platform::Status::Invalid("no program, or a part too long");
+    return run;
+  }
 
   platform::Cursor previous = ui.setCursor(platform::Cursor::kWait);
   platform::ExecRequest request;
@@ -85,10 +86,12 @@ ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolde
   ui.setCursor(previous);
 
   run.started = result.ok();
-  if (result.ok()) {
-    run.exitCode = result->exitCode;
-    run.timedOut = result->timedOut;
+  if (!result.ok()) {
+    run.failure = result.status();
+    return run;
   }
+  run.exitCode = result->exitCode;
+  run.timedOut = result->timedOut;
   return run;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/special_folders.h"
+#include "platform/status.h"
 
 namespace zelko::platform {
 class Shell;
@@ -21,6 +22,10 @@ namespace zelko {
 inline constexpr size_t kMaxExpandedUnits = 519;
 // The longest program part and the longest arguments part, in UTF-16 units.
 inline constexpr size_t kMaxActionPartUnits = 255;
+
+// Replaces every `from` in `text` by `to`, left to right; the search goes on after the
+// inserted text, so a `to` that contains `from` is not replaced again.
+void replaceAll(std::string& text, std::string_view from, std::string_view to);
 
 // Replaces %ZELKOTODAY%, %ZELKODECK%, %PROGRAMFILES%, %WINDOWS%, %MYMUSIC%, %MYVIDEO% and
 // %MYPICTURES%, in that order, each everywhere (case-sensitive); the search goes on after
@@ -48,6 +53,9 @@ struct ActionRun {
   bool started = false;         // the shell started the program or opened the file
   std::optional<int> exitCode;  // with wait, once the program ended
   bool timedOut = false;        // with wait, when waitLimit passed before the end
+  // Why it did not start: the shell's answer, or Invalid for an action that names no
+  // program or has a part too long to pass on.
+  platform::Status failure;
 };
 
 // Waiting without limit.

@@ -56,9 +56,23 @@ Settings::~Settings() = default;
 
 void Settings::startUp(std::string_view programName, uint32_t buildNumber,
                        std::span<const std::string> args) {
+  earlier_form_ = false;
+  runStartUp(programName, buildNumber, args);
+}
+
+void Settings::startUpEarlier(std::string_view programName, uint32_t buildNumber,
+                              std::span<const std::string> args) {
+  earlier_form_ = true;
+  runStartUp(programName, buildNumber, args);
+}
+
+void Settings::runStartUp(std::string_view programName, uint32_t buildNumber,
+                          std::span<const std::string> args) {
   program_name_ = std::string(programName);
-  regWriteNumber(platform_.registry(), platform::Root::kCurrentUser, kBuildNumbersKey, programName,
-                 buildNumber);
+  platform::Status recorded =
+      platform_.registry().setValue(platform::Root::kCurrentUser, kBuildNumbersKey, programName,
+                                    platform::RegValue::Dword(buildNumber));
+  if (!recorded.ok()) platform_.log().failure("cannot record the build number", recorded);
 
   install_folder_ = installFolderOf(platform_.shell().modulePath());
   own_ini_path_ = install_folder_ + program_name_ + ".ini";
@@ -94,13 +108,13 @@ void Settings::startUpFromCommandLine(std::string_view programName, uint32_t bui
 void Settings::enterHomeScreenMode() {
   home_screen_mode_ = true;
   suite_ini_.load(platform_.files(), suite_ini_path_);
-  skin_ini_.load(platform_.files(), skin_ini_path_);
+  loadSkinIni();
   loadSkinFolders();
 }
 
 void Settings::reloadSkin() {
   readSkinName();
-  skin_ini_.load(platform_.files(), skin_ini_path_);
+  loadSkinIni();
   suite_ini_.load(platform_.files(), suite_ini_path_);
   loadSkinFolders();
 }
@@ -118,17 +132,24 @@ std::string Settings::installPath(std::string_view relative) const {
 }
 
 bool Settings::findRunningInstance(std::string_view name) {
-  for (int look = 0; look < kInstanceLooks; ++look) {
+  for (int look = 1; look <= kInstanceLooks; ++look) {
     // An instance that is still starting holds the mutex before it has a window, and
     // one that is ending may still hold it without one; the waits let either settle.
-    if (look > 0) platform_.clock().sleep(kInstanceWait);
+    if (look > 1) platform_.clock().sleep(kInstanceWait);
     auto mutex = platform_.sync().createMutex(name);
-    if (!mutex.ok() || !(*mutex)->alreadyExisted()) {
-      if (mutex.ok()) held_mutexes_.push_back(std::move(*mutex));
+    if (!mutex.ok()) {
+      // Nothing tells this start from a second one: it runs, as the phone's does.
+      platform_.log().failure("cannot create the mutex " + std::string(name), mutex.status());
       return false;
     }
-    mutex->reset();
+    if (!(*mutex)->alreadyExisted()) {
+      held_mutexes_.push_back(std::move(*mutex));
+      return false;
+    }
     if (platform_.windows().findWindow(name) != 0) return true;
+    // Deciding to run without a window in sight, this instance keeps its handle like a
+    // first one, or the next start would find no mutex and run a third.
+    if (look == kInstanceLooks) held_mutexes_.push_back(std::move(*mutex));
   }
   return false;
 }
@@ -163,6 +184,8 @@ const std::string& Settings::skinFolder(WidgetKind kind) const {
 }
 
 std::string_view Settings::defaultFolder(WidgetKind kind) const {
+  // The earlier start-up predates the google source: its name picks the msn folder there.
+  if (earlier_form_ && weather_ == "google") return defaultSkinFolder(kind, {});
   return defaultSkinFolder(kind, weather_);
 }
 
@@ -174,8 +197,21 @@ std::string Settings::readPluginText(std::string_view name, size_t maxUnits) {
 }
 
 void Settings::readSkinName() {
+  if (earlier_form_) {
+    skin_name_.clear();
+    skin_ini_path_.clear();
+    return;
+  }
   skin_name_ = readPluginText("SkinName", kMaxSkinNameUnits);
   skin_ini_path_ = install_folder_ + "skins\\" + skin_name_ + "\\" + skin_name_ + ".ini";
+}
+
+void Settings::loadSkinIni() {
+  if (skin_ini_path_.empty()) {
+    skin_ini_.clear();  // the earlier start-up has no skin INI file to load
+  } else {
+    skin_ini_.load(platform_.files(), skin_ini_path_);
+  }
 }
 
 void Settings::readSpecialFolders() {

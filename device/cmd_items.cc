@@ -9,6 +9,7 @@
 #include "device/cli.h"
 #include "device/ical_import.h"
 #include "device/import_text.h"
+#include "platform/sim/bounded_read.h"
 #include "device/vcard.h"
 #include "platform/date_time.h"
 
@@ -63,7 +64,7 @@ const char kCalendarUsage[] =
     "days and hours there. A file with an error adds nothing.\n";
 
 std::string readFile(const std::string& path, uintmax_t maxBytes) {
-  auto bytes = readImportFile(path, maxBytes);
+  auto bytes = platform::sim::readBoundedFile(path, maxBytes, path);
   if (!bytes.ok()) throw Failure(bytes.status().message());
   return std::move(*bytes);
 }

@@ -2,11 +2,7 @@
 
 #include <unicode/utf8.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "platform/text.h"
 
@@ -15,8 +11,6 @@ namespace {
 
 using platform::Result;
 using platform::Status;
-
-std::string mebibytes(uintmax_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
 
 std::string hexByte(unsigned char c) {
   char buf[8];
@@ -57,24 +51,6 @@ void dropEndOfFileByte(std::string& text) {
 }
 
 }  // namespace
-
-Result<std::string> readImportFile(const std::string& path, uintmax_t maxBytes) {
-  std::error_code ec;
-  auto status = std::filesystem::status(path, ec);
-  if (ec || !std::filesystem::exists(status)) return Status::NotFound("cannot read " + path + ": no such file");
-  if (std::filesystem::is_directory(status)) return Status::Invalid(path + " is a directory, not a file");
-  if (!std::filesystem::is_regular_file(status)) return Status::Invalid(path + " is not a regular file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Status::IoError("cannot read " + path + ": " + std::strerror(errno));
-  std::string bytes;
-  char buf[1 << 16];
-  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
-    bytes.append(buf, static_cast<size_t>(in.gcount()));
-    if (bytes.size() > maxBytes) return Status::Invalid(path + " is larger than " + mebibytes(maxBytes));
-  }
-  if (in.bad()) return Status::IoError("cannot read " + path);
-  return bytes;
-}
 
 Result<std::string> textOfExport(std::string_view bytes) {
   Result<std::string> text = std::string();

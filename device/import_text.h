@@ -1,6 +1,6 @@
 // The text files other programs export (vCard, iCalendar, .reg) as every importer of the
-// device tool reads them: bounded in size, decoded to UTF-8, split into lines however the
-// exporter ended them, and quoted safely in error messages.
+// device tool reads them: decoded to UTF-8, split into lines however the exporter ended
+// them, and quoted safely in error messages.
 #pragma once
 
 #include <cstddef>
@@ -13,16 +13,12 @@
 
 namespace zelko::device {
 
-// Limits of the files the importers read: large enough for any real export (photos make
-// address books big), small enough that a wrong path never eats the machine's memory.
+// Limits of the files the importers read (with platform/sim/bounded_read.h): large enough
+// for any real export (photos make address books big), small enough that a wrong path
+// never eats the machine's memory.
 constexpr uintmax_t kMaxVCardFileBytes = 64u << 20;
 constexpr uintmax_t kMaxCalendarFileBytes = 16u << 20;
 constexpr uintmax_t kMaxRegFileBytes = 16u << 20;
-
-// The whole file at `path`. The errors name the file and the problem in one line: it is
-// missing, a directory, not a regular file (/dev/urandom, a pipe), unreadable, or larger
-// than `maxBytes` (checked while reading too, so a file that grows is caught).
-platform::Result<std::string> readImportFile(const std::string& path, uintmax_t maxBytes);
 
 // The bytes as UTF-8 text: a UTF-8 byte-order mark is dropped, UTF-16 with one (either
 // byte order) converted, and a DOS end-of-file byte (0x1A) after the last line dropped.

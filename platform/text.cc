@@ -60,6 +60,16 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   return false;
 }
 
+std::string phoneKey(std::string_view number) {
+  std::string kept;
+  kept.reserve(number.size());
+  for (char c : number) {
+    if (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == '\t') continue;
+    kept += c;
+  }
+  return foldCase(kept);
+}
+
 size_t utf16Length(std::string_view text) {
   size_t units = 0;
   for (unsigned char c : text) {
@@ -125,6 +135,18 @@ std::string utf8ToUtf16le(std::string_view text) {
     }
   }
   return out;
+}
+
+bool isValidUtf8(std::string_view text) {
+  if (text.size() > static_cast<size_t>(INT32_MAX)) return false;
+  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(s, i, length, c);
+    if (c < 0) return false;
+  }
+  return true;
 }
 
 }  // namespace zelko::platform

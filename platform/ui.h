@@ -15,8 +15,8 @@ enum class Cursor { kArrow, kWait };
 
 struct MenuItem {
   std::string label;
-  int id = 0;                   // the command number of a leaf item
-  std::vector<MenuItem> items;  // non-empty for a submenu
+  int id = 0;                   // the command number (above 0) of a command item
+  std::vector<MenuItem> items;  // a submenu's items; a submenu has id 0 and may be empty
 };
 
 struct ContactChoice {
@@ -36,8 +36,8 @@ class Ui {
   virtual void messageBox(const std::string& caption, const std::string& text) = 0;
   // true for Yes.
   virtual bool askYesNo(const std::string& caption, const std::string& text) = 0;
-  // Shows a popup menu at (x, y); the chosen item's id, or nullopt when the person taps
-  // outside or `timeout` passes.
+  // Shows a popup menu at (x, y) and waits for the person; the chosen command's id, or
+  // nullopt when the person taps outside or `timeout` passes.
   virtual std::optional<int> popupMenu(const std::vector<MenuItem>& items, int x, int y,
                                        std::chrono::milliseconds timeout) = 0;
   // Lets the person pick a contact's telephone number; nullopt when cancelled.

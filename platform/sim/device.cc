@@ -2,6 +2,7 @@
 
 #include <unicode/locid.h>
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -11,16 +12,22 @@
 #include "platform/sim/heartbeat.h"
 #include "platform/sim/icu_locale.h"
 #include "platform/sim/items_store.h"
+#include "platform/sim/sim_connections.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_log.h"
+#include "platform/sim/sim_http.h"
 #include "platform/sim/sim_journal.h"
+#include "platform/sim/sim_messaging.h"
 #include "platform/sim/sim_notifications.h"
 #include "platform/sim/sim_power.h"
+#include "platform/sim/sim_radios.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_ui.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/sim/stub.h"
+#include "platform/sim/ui_answers.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -46,15 +53,6 @@ bool knownLocale(const std::string& name) {
   return false;
 }
 
-bool validScreen(const std::string& s) {
-  size_t x = s.find('x');
-  if (x == std::string::npos || x == 0 || x + 1 == s.size()) return false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (i != x && (s[i] < '0' || s[i] > '9')) return false;
-  }
-  return s.size() < 12;
-}
-
 std::string randomId() {
   std::random_device rd;
   char buf[17];
@@ -68,6 +66,25 @@ fs::path ownFolder() {
   return fs::read_symlink("/proc/self/exe", ec).parent_path();
 }
 
+// What the contact chooser lists: every number of every contact, in the store's order.
+std::vector<ChooserEntry> chooserEntries(Items& items) {
+  std::vector<ChooserEntry> out;
+  auto walk = items.find(ItemFolder::kContacts, "");
+  if (!walk.ok()) return out;
+  while (auto item = (*walk)->next()) {
+    const Contact* c = std::get_if<Contact>(&*item);
+    if (!c) continue;
+    std::string name = c->lastName.empty() ? c->firstName
+                       : c->firstName.empty() ? c->lastName
+                                              : c->lastName + ", " + c->firstName;
+    for (auto [number, kind] : {std::pair{&c->mobilePhone, " (mobile)"},
+                                {&c->homePhone, " (home)"}, {&c->businessPhone, " (work)"}}) {
+      if (!number->empty()) out.push_back({c->oid, name + kind, *number});
+    }
+  }
+  return out;
+}
+
 class SimDevice final : public Device, public Platform {
  public:
   SimDevice(fs::path dir, std::unique_ptr<Database> reg, std::unique_ptr<Database> journalDb,
@@ -76,7 +93,8 @@ class SimDevice final : public Device, public Platform {
         regDb_(std::move(reg)),
         settings_(*regDb_),
         clock_(settings_, std::move(zone)),
-        journal_(std::move(journalDb), clock_),
+        log_(dir_ / "run", identity.modulePath, clock_),
+        journal_(std::move(journalDb), clock_, settings_.getInt("journal.limit", kDefaultJournalLimit)),
         locale_(settings_.get("locale", "en-US")),
         files_(dir_ / "fs"),
         runtime_(settings_.get("device-id", "device")),
@@ -86,20 +104,25 @@ class SimDevice final : public Device, public Platform {
         windows_(*regDb_, settings_, runtime_,
                  [this](uint64_t cookie) { notifications_.dispatch(cookie); }),
         sync_(dir_ / "run"),
-        ui_(journal_),
+        answers_(*regDb_),
+        ui_(journal_, answers_, [this] { return chooserEntries(*items_); }),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
-        radios_(makeStubRadios(journal_)),
+        connections_(settings_, registry_, journal_),
+        radios_(std::make_unique<SimRadios>(journal_, connections_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, clock_, runtime_.self())),
-        messaging_(makeStubMessaging(journal_)),
-        http_(makeStubHttp(journal_)) {}
+        messaging_(std::make_unique<SimMessaging>(dir_ / "messages.db", dir_ / "run", registry_,
+                                                  journal_, clock_, settings_)),
+        http_(std::make_unique<SimHttp>(files_, connections_)) {}
 
   const fs::path& dir() const override { return dir_; }
   Platform& platform() override { return *this; }
   Journal& journal() override { return journal_; }
   DeviceClock& deviceClock() override { return clock_; }
   DeviceSettings& settings() override { return settings_; }
+  UiAnswers& uiAnswers() override { return answers_; }
   Status registryTransaction(const std::function<Status()>& body) override { return registry_.transaction(body); }
-  void tick() override { heartbeat(registry_, clock_, shell_); }
+  Status tick() override { return heartbeat(registry_, clock_, shell_); }
+  SimConnections& connections() override { return connections_; }
 
   Registry& registry() override { return registry_; }
   Notifications& notifications() override { return notifications_; }
@@ -115,12 +138,14 @@ class SimDevice final : public Device, public Platform {
   Items& items() override { return *items_; }
   Messaging& messaging() override { return *messaging_; }
   Http& http() override { return *http_; }
+  Log& log() override { return log_; }
 
  private:
   fs::path dir_;
   std::unique_ptr<Database> regDb_;
   DeviceSettings settings_;
   DeviceClock clock_;
+  SimLog log_;
   SimJournal journal_;
   IcuLocale locale_;
   SimFiles files_;
@@ -130,8 +155,10 @@ class SimDevice final : public Device, public Platform {
   SimRegistry registry_;
   SimWindows windows_;
   SimSync sync_;
+  UiAnswers answers_;
   SimUi ui_;
   std::unique_ptr<Power> power_;
+  SimConnections connections_;
   std::unique_ptr<Radios> radios_;
   std::unique_ptr<Items> items_;
   std::unique_ptr<Messaging> messaging_;
@@ -143,9 +170,10 @@ Result<std::unique_ptr<Device>> openWith(const fs::path& dir, int argc, char** a
   if (!fs::exists(dir / "registry.db", ec)) {
     return Status::NotFound("no device in " + dir.string() + " (create one with: zelko-device init)");
   }
-  auto reg = Database::open(dir / "registry.db", false);
+  auto reg = Database::openStore(dir / "registry.db", {"keys", "vals", "watches", "launches",
+                                                      "windows", "timed_starts", "settings"});
   if (!reg.ok()) return reg.status();
-  auto journal = Database::open(dir / "journal.db", false);
+  auto journal = Database::openStore(dir / "journal.db", {"events"});
   if (!journal.ok()) return journal.status();
   DeviceSettings settings(**reg);
   auto zone = TimeZone::open(settings.get("timezone", "UTC"));
@@ -163,10 +191,12 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   if (fs::exists(dir / "registry.db", ec)) {
     return Status::Invalid(dir.string() + " already holds a device");
   }
-  if (!validScreen(options.screen)) {
+  auto screen = parseScreenSize(options.screen);
+  if (!screen) {
     return Status::Invalid("bad screen size " + options.screen + " (expected WIDTHxHEIGHT)");
   }
   if (!knownLocale(options.locale)) return Status::Invalid("unknown locale " + options.locale);
+  if (options.journalLimit < 1) return Status::Invalid("the journal must keep at least one event");
   auto zone = TimeZone::open(options.timezone);
   if (!zone.ok()) return Status::Invalid("unknown time zone " + options.timezone);
 
@@ -190,10 +220,15 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   if (!pim.ok()) return pim.status();
   s = SimItems::createSchema(**pim);
   if (!s.ok()) return s;
+  auto messages = Database::open(dir / "messages.db", true);
+  if (!messages.ok()) return messages.status();
+  s = SimMessaging::createSchema(**messages);
+  if (!s.ok()) return s;
   auto reg = Database::open(dir / "registry.db.new", true);
   if (!reg.ok()) return reg.status();
   Database& db = **reg;
-  for (auto schema : {SimRegistry::createSchema, SimWindows::createSchema, SimShell::createSchema}) {
+  for (auto schema : {SimRegistry::createSchema, SimWindows::createSchema, SimShell::createSchema,
+                      UiAnswers::createSchema}) {
     s = schema(db);
     if (!s.ok()) return s;
   }
@@ -202,10 +237,11 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   DeviceSettings settings(db);
   // A new device's clock stands still at the host's current minute until told to run.
   int64_t now = hostUtcMs() / 60000 * 60000;
-  s = settings.set({{"device-id", randomId()}, {"screen", options.screen},
+  s = settings.set({{"device-id", randomId()}, {"screen", screenSizeText(*screen)},
                     {"locale", options.locale}, {"timezone", zone->name()},
                     {"clock.mode", "frozen"}, {"clock.base", std::to_string(now)},
-                    {"clock.since", std::to_string(hostUtcMs())}});
+                    {"clock.since", std::to_string(hostUtcMs())},
+                    {"journal.limit", std::to_string(options.journalLimit)}});
   if (!s.ok()) return s;
   reg->reset();
   // The device exists once registry.db does: a half-made one is never opened.

@@ -2,6 +2,7 @@
 // sockets of live windows. One Device object per process opens it.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/sim/journal.h"
 #include "platform/status.h"
 
 namespace zelko::platform::sim {
@@ -16,11 +18,14 @@ namespace zelko::platform::sim {
 class Journal;
 class DeviceClock;
 class DeviceSettings;
+class UiAnswers;
+class SimConnections;
 
 struct DeviceOptions {
   std::string screen = "480x800";
   std::string locale = "en-US";
   std::string timezone = "UTC";
+  int64_t journalLimit = kDefaultJournalLimit;  // the newest events the journal keeps
 };
 
 class Device {
@@ -49,14 +54,19 @@ class Device {
   virtual Journal& journal() = 0;
   virtual DeviceClock& deviceClock() = 0;
   virtual DeviceSettings& settings() = 0;
+  // The answers waiting for the device's dialogs.
+  virtual UiAnswers& uiAnswers() = 0;
+  // The connection manager: online or offline, the proxy, the dial-up connections.
+  virtual SimConnections& connections() = 0;
   // Runs `body` with the registry changes it makes in one transaction: all of them, or
   // none when `body` or a change fails or the store is full. Watchers hear after the commit.
   virtual Status registryTransaction(const std::function<Status()>& body) = 0;
   // The clock's heartbeat: writes System\State\DateTime "Time" for the current minute of
   // the device clock (and "Date" when the day changed) through the notifying setter, then
   // starts the timed starts that fell due. The background service calls it every minute;
-  // setting the clock calls it at once.
-  virtual void tick() = 0;
+  // setting the clock calls it at once. The error of a value that could not be written or
+  // of the timed starts that could not be taken; a start that fails is only logged.
+  virtual Status tick() = 0;
 
  protected:
   Device() = default;

@@ -150,12 +150,15 @@ constexpr const char* kAppointmentColumns =
 // empty: their series follow the device's zone, as they did.
 Status upgradeSchema(Database& db) {
   bool hasZone = false;
+  Status read;
   {
     auto guard = db.lock();
     Statement& q = db.prepare("SELECT 1 FROM pragma_table_info('appointments') WHERE name = 'tz'");
     hasZone = q.step();
+    read = q.status();
     q.reset();
   }
+  if (!read.ok()) return read;
   if (hasZone) return Status::Ok();
   return db.write([&] {
     return db.exec(
@@ -199,11 +202,11 @@ Status SimItems::createSchema(Database& db) {
 Result<Database*> SimItems::db() {
   std::lock_guard guard(openMutex_);
   if (db_) return db_.get();
-  auto opened = Database::open(pimPath_, true);
+  // Made by init only: a store that went missing or empty is said so, never made anew
+  // empty in its place with every contact gone.
+  auto opened = Database::openStore(pimPath_, {"items", "contacts", "appointments", "change_windows"});
   if (!opened.ok()) return opened.status();
-  // A device made before the store existed gets its tables here.
-  Status s = createSchema(**opened);
-  if (s.ok()) s = upgradeSchema(**opened);
+  Status s = upgradeSchema(**opened);
   if (!s.ok()) return s;
   db_ = std::move(*opened);
   return db_.get();

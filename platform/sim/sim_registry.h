@@ -3,10 +3,9 @@
 // once the change is committed, so a watcher never hears of a change it cannot read yet.
 #pragma once
 
-#include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/registry.h"
@@ -50,6 +49,16 @@ class SimRegistry final : public Registry {
   std::vector<std::string> subKeys(Root root, std::string_view key) override;
   std::vector<NamedValue> values(Root root, std::string_view key) override;
 
+  // A read-modify-write of one value in one transaction: `change` gets the value (nullopt
+  // when missing) and gives the value to store, nullopt to leave it as it is, or an error
+  // that rolls everything back. It runs inside the write transaction of the registry's
+  // database, so it may read and write the other tables of that database (the device
+  // settings, through DeviceSettings::setInTransaction) and have them commit together
+  // with the value: a state value that mirrors a setting never disagrees with it. It must
+  // not call the registry itself. Watchers are told as by setValue.
+  using Change = std::function<Result<std::optional<RegValue>>(const std::optional<RegValue>&)>;
+  Status update(Root root, std::string_view key, std::string_view name, const Change& change);
+
   // Runs `body`, whose changes through this registry then form one transaction: all of
   // them, or none when `body` fails, a change fails or the store refuses the commit (a
   // full disk). Watchers hear of the changes once they are committed. Other threads'
@@ -57,15 +66,20 @@ class SimRegistry final : public Registry {
   Status transaction(const std::function<Status()>& body);
 
  private:
-  // Hands committed changes to the notifier; inside a transaction keeps them for its end.
-  void deliver(const ChangeSet& changes);
   Status ensureKey(int root, const std::string& path, const std::string& fold);
-  void collect(int root, const std::string& keyFold, const std::string& nameFold, ChangeSet& out);
+  // Adds who must hear of a change of that value.
+  Status collect(int root, const std::string& keyFold, const std::string& nameFold, ChangeSet& out);
+  // Hands `changes` to the notifier once the write that made them has committed.
+  void deliverAfterCommit(ChangeSet changes);
+  // Inside a write: stores the value (making its key) and collects its watchers.
+  Status store(int r, const std::string& path, const std::string& keyFold,
+               const std::string& nameFold, std::string_view name, const RegValue& value);
+  // Whether the value is there with exactly that type and data.
+  Result<bool> holds(int root, const std::string& keyFold, const std::string& nameFold,
+                     const RegValue& value);
 
   Database& db_;
   Deliver deliver_;
-  std::atomic<std::thread::id> transactionThread_{};
-  ChangeSet pending_;  // of the open transaction
 };
 
 }  // namespace zelko::platform::sim

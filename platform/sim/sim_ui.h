@@ -1,15 +1,33 @@
-// What the programs show a person. The cursor is kept per program; dialogs and menus go
-// to the journal so that a test, or a person reading the journal, sees what was shown.
+// What the programs show a person. The cursor is kept per program. A dialog is answered
+// by the oldest answer queued for its kind with `zelko-device ui`; without one, by the
+// person at the terminal when stdin is a terminal; otherwise a question box counts as No,
+// a popup menu stays open until its time-out (taking an answer queued meanwhile) and a
+// contact chooser is cancelled. Every dialog goes to the journal with its answer.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "platform/sim/journal.h"
+#include "platform/sim/ui_answers.h"
 #include "platform/ui.h"
 
 namespace zelko::platform::sim {
 
+// One number the contact chooser offers at a terminal.
+struct ChooserEntry {
+  uint32_t oid = 0;
+  std::string name;    // as the list shows the contact
+  std::string number;
+};
+using ChooserSource = std::function<std::vector<ChooserEntry>()>;
+
 class SimUi final : public Ui {
  public:
-  explicit SimUi(Journal& journal) : journal_(journal) {}
+  SimUi(Journal& journal, UiAnswers& answers, ChooserSource contacts)
+      : journal_(journal), answers_(answers), contacts_(std::move(contacts)) {}
 
   Cursor setCursor(Cursor cursor) override;
   void messageBox(const std::string& caption, const std::string& text) override;
@@ -19,8 +37,21 @@ class SimUi final : public Ui {
   std::optional<ContactChoice> chooseContact() override;
 
  private:
+  // The oldest queued answer of `kind`; nullopt when none waits or the queue cannot be
+  // read (which the journal then records).
+  std::optional<std::string> queued(DialogKind kind);
+  std::optional<int> menuFromTerminal(const std::vector<MenuItem>& items,
+                                      std::chrono::milliseconds timeout);
+  std::optional<ContactChoice> contactFromTerminal();
+
   Journal& journal_;
+  UiAnswers& answers_;
+  ChooserSource contacts_;
   Cursor cursor_ = Cursor::kArrow;
 };
+
+// Reads a queued chooser answer, "OID NUMBER" (the number may hold blanks); nullopt for
+// "cancel" or anything else.
+std::optional<ContactChoice> parseContactChoice(const std::string& answer);
 
 }  // namespace zelko::platform::sim

@@ -1,8 +1,12 @@
 #include "platform/sim/sim_windows.h"
 
+#include <charconv>
 #include <cstring>
+#include <set>
 
+#include "platform/sim/log.h"
 #include "platform/sim/process_info.h"
+#include "platform/sim/process_rows.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -24,6 +28,17 @@ Packet packetOf(Packet::Kind kind, const Message& m) {
   return p;
 }
 
+// Two numbers and the separator between them: the cursor is kept as "X,Y".
+std::optional<Point> parsePoint(const std::string& text, char separator) {
+  Point p;
+  const char* end = text.data() + text.size();
+  auto [mid, ec] = std::from_chars(text.data(), end, p.x);
+  if (ec != std::errc() || mid == end || *mid != separator) return std::nullopt;
+  auto [last, ec2] = std::from_chars(mid + 1, end, p.y);
+  if (ec2 != std::errc() || last != end) return std::nullopt;
+  return p;
+}
+
 }  // namespace
 
 Status SimWindows::createSchema(Database& db) {
@@ -38,12 +53,12 @@ Status SimWindows::createSchema(Database& db) {
 SimWindows::~SimWindows() {
   if (local_.empty()) return;
   ProcessId self = runtime_.self();
-  db_.write([&] {
+  logFailure("cannot remove the windows", db_.write([&] {
     return db_.prepare("DELETE FROM windows WHERE pid = ? AND start = ?")
         .bind(1, self.pid)
         .bind(2, static_cast<int64_t>(self.startTime))
         .run();
-  });
+  }));
 }
 
 Status SimWindows::registerClass(std::string_view className, WindowProc proc) {
@@ -89,11 +104,17 @@ Status SimWindows::destroyWindow(WindowHandle window) {
   // Children go with their parent.
   auto children = rows("parent = ?", [&](Statement& q) { q.bind(1, static_cast<int64_t>(window)); });
   for (const Row& child : children) {
-    if (local_.count(child.info.handle)) destroyWindow(child.info.handle);
+    if (local_.count(child.info.handle)) logFailure("cannot destroy a window", destroyWindow(child.info.handle));
   }
-  db_.write([&] {
+  // The row of a window whose process still runs is taken for a live window: keep the
+  // window too when it cannot go.
+  Status s = db_.write([&] {
     return db_.prepare("DELETE FROM windows WHERE hwnd = ?").bind(1, int64_t(window)).run();
   });
+  if (!s.ok()) {
+    dying_.erase(window);
+    return s;
+  }
   callProc(window, kWmDestroy, 0, 0);
   local_.erase(window);
   dying_.erase(window);
@@ -112,6 +133,7 @@ std::vector<SimWindows::Row> SimWindows::rows(std::string_view where,
   Statement& q = db_.prepare(sql);
   bind(q);
   std::vector<Row> out;
+  std::set<std::string> dead;
   while (q.step()) {
     Row r;
     r.info.handle = static_cast<WindowHandle>(q.columnInt(0));
@@ -121,9 +143,17 @@ std::vector<SimWindows::Row> SimWindows::rows(std::string_view where,
     r.info.pid = static_cast<int>(q.columnInt(4));
     r.startTime = static_cast<uint64_t>(q.columnInt(5));
     r.address = q.columnText(6);
-    if (processAlive({r.info.pid, r.startTime})) out.push_back(std::move(r));
+    if (processAlive({r.info.pid, r.startTime})) {
+      out.push_back(std::move(r));
+    } else {
+      dead.insert(r.address);
+    }
   }
+  logFailure("cannot list the windows", q.status());
   q.reset();
+  for (const std::string& address : dead) {
+    logFailure("cannot drop the rows of an ended program", forgetProcess(db_, address));
+  }
   return out;
 }
 
@@ -273,7 +303,9 @@ void SimWindows::dispatch(const Packet& p) {
       reply.kind = Packet::kReply;
       reply.id = p.id;
       reply.result = callProc(p.window, p.message, p.wParam, p.lParam);
-      MessageQueue::sendTo(p.replyTo, reply);  // a sender that gave up is gone: nothing to do
+      Status s = MessageQueue::sendTo(p.replyTo, reply);
+      // A sender that gave up is gone: nothing to do.
+      if (s.code() != Status::Code::kNotFound) logFailure("cannot answer a sent message", s);
       break;
     }
     case Packet::kNotify:
@@ -340,6 +372,21 @@ WindowHandle SimWindows::foreground() {
 
 Status SimWindows::invalidate(WindowHandle window) {
   return postMessage(Message{window, kWmPaint, 0, 0});
+}
+
+ScreenSize SimWindows::screenSize() {
+  // Device::create refuses a malformed size, so the fallback only covers a hand-edited store.
+  return parseScreenSize(settings_.get("screen", "480x800")).value_or(ScreenSize{480, 800});
+}
+
+Point SimWindows::cursorPosition() {
+  if (auto touched = parsePoint(settings_.get("cursor", ""), ',')) return *touched;
+  ScreenSize screen = screenSize();
+  return {screen.width / 2, screen.height / 2};
+}
+
+Status SimWindows::setCursorPosition(Point point) {
+  return settings_.set("cursor", std::to_string(point.x) + "," + std::to_string(point.y));
 }
 
 }  // namespace zelko::platform::sim

@@ -44,6 +44,10 @@ class SimWindows final : public Windows {
   Status setForeground(WindowHandle window) override;
   WindowHandle foreground() override;
   Status invalidate(WindowHandle window) override;
+  // The device setting "screen", which `zelko-device init --screen` and `screen` set.
+  ScreenSize screenSize() override;
+  Point cursorPosition() override;
+  Status setCursorPosition(Point point) override;
 
  private:
   struct Row {

@@ -116,12 +116,12 @@ TEST_F(ImportEndToEnd, ImportsNameTheFileAndItsProblemInOneLine) {
     std::vector<std::string> args;
     std::string message;
   } cases[] = {
-      {{"reg", "import", dir().string()}, dir().string() + " is a directory, not a file"},
-      {{"reg", "import", "/dev/urandom"}, "/dev/urandom is not a regular file"},
-      {{"reg", "import", large}, large + " is larger than 16 MiB"},
-      {{"calendar", "import", large}, large + " is larger than 16 MiB"},
-      {{"contacts", "import", large}, large + " is larger than 64 MiB"},
-      {{"reg", "import", (dir() / "missing.reg").string()}, "cannot read " + (dir() / "missing.reg").string()},
+      {{"reg", "import", dir().string()}, dir().string() + ": no such file (it is a folder)"},
+      {{"reg", "import", "/dev/urandom"}, "/dev/urandom: not a regular file"},
+      {{"reg", "import", large}, large + ": the file is larger than 16 MB"},
+      {{"calendar", "import", large}, large + ": the file is larger than 16 MB"},
+      {{"contacts", "import", large}, large + ": the file is larger than 64 MB"},
+      {{"reg", "import", (dir() / "missing.reg").string()}, (dir() / "missing.reg").string() + ": no such file"},
       {{"contacts", "import", utf16}, utf16 + ": line 1: the file is UTF-16 without a byte-order mark"},
       {{"calendar", "import", utf16}, utf16 + ": line 1: the file is UTF-16 without a byte-order mark"},
       {{"reg", "import", utf16}, utf16 + ": line 1: the file is UTF-16 without a byte-order mark"},
