@@ -1,0 +1,44 @@
+#include "ZelkoContacts/contact_actions.h"
+
+#include "ZelkoContacts/contact_menu.h"
+#include "ZelkoContacts/contact_records.h"
+#include "common/outlook_store.h"
+#include "common/provider_records.h"
+#include "common/suite.h"
+#include "platform/platform.h"
+
+namespace zelko::contacts {
+
+void chooseContact(Suite& suite, std::string_view store) {
+  std::string key = chooseKey(store);
+  deleteRecords(suite.platform().registry(), key);
+  std::optional<platform::ContactChoice> choice = suite.platform().ui().chooseContact();
+  if (!choice) return;
+  OutlookStore contacts(suite.outlook(), platform::ItemFolder::kContacts);
+  if (contacts.fetch(choice->oid) &&
+      std::holds_alternative<platform::Contact>(*contacts.lastItem())) {
+    const ContactRecord& c = contacts.record();
+    writeTexts(suite, key,
+               {{"choosePhone", choice->number}, {"lastName", c.lastName}, {"firstName", c.firstName},
+                {"businessPhone", c.businessPhone}, {"homePhone", c.homePhone},
+                {"mobilePhone", c.mobilePhone}, {"categories", c.categories}});
+    suite.regWriteNumber(platform::Root::kCurrentUser, key, "oid", c.oid);
+    if (std::optional<std::string> picture = saveContactPicture(suite, contacts)) {
+      suite.regWriteText(platform::Root::kCurrentUser, key, "picture", *picture);
+    }
+  }
+  contacts.close();
+}
+
+void placeCall(Suite& suite, std::string_view number) {
+  platform::Status called = suite.platform().messaging().placeCall(number);
+  if (!called.ok()) logFailure("calling " + std::string(number), called);
+}
+
+void openComposer(Suite& suite, std::string_view number) {
+  std::optional<std::string> action =
+      makeAction("%WINDOWS%\\tmail.exe", "-Service \"SMS\" -to \"" + std::string(number) + "\"");
+  if (action) suite.runAction(*action);
+}
+
+}  // namespace zelko::contacts

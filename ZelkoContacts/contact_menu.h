@@ -1,0 +1,56 @@
+// The popup menu of one listed contact: ZelkoContacts.mnu in the installation folder,
+// written as an INI document and opened with ZelkoMenu. Its items start this program again
+// to call a number or to open the message composer, or ZelkoSms to send a prepared text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/ini_document.h"
+
+namespace zelko::platform {
+class Files;
+}
+
+namespace zelko {
+class Suite;
+}
+
+namespace zelko::contacts {
+
+inline constexpr std::string_view kMenuFile = "ZelkoContacts.mnu";
+
+// The prepared messages of SMS.txt, one a line, without the line breaks; empty lines are
+// left out. A missing file gives none.
+std::vector<std::string> readPreparedTexts(platform::Files& files, std::string_view path);
+
+// An action string that starts `program` with `arguments`. ";" separates them unless the
+// arguments hold one; then "|" does, so that the arguments still arrive whole. nullopt
+// when they cannot arrive whole at all (they hold "|" or a line break).
+std::optional<std::string> makeAction(std::string_view program, std::string_view arguments);
+
+struct ContactNumbers {
+  std::string mobile, home, business;
+};
+
+// The menu labels, texts of section ZelkoToday of the suite INI file.
+struct MenuLabels {
+  std::string sendSms = "SENDSMS";
+  std::string myText = "MYTEXT";
+  std::string call = "CALL";
+};
+
+// Section Menu: send a message, the prepared texts (a submenu of section Text) and a call
+// to the mobile; calls to the home and business numbers. Entries are set, not added, so
+// two equal numbers make one call entry. A number or text that no action string could
+// carry whole (one holding a double quote, "|" or a line break) gets no entry.
+IniDocument contactMenu(const ContactNumbers& numbers, const std::vector<std::string>& prepared,
+                        const MenuLabels& labels);
+
+// Rewrites the menu file for record `n` of the store and starts ZelkoMenu on it. A record
+// that does not exist gives an empty menu.
+void showContactMenu(Suite& suite, std::string_view store, int n);
+
+}  // namespace zelko::contacts

@@ -1,0 +1,54 @@
+#include "ZelkoContacts/contacts_program.h"
+
+#include "ZelkoContacts/anniversary_listing.h"
+#include "ZelkoContacts/contact_actions.h"
+#include "ZelkoContacts/contact_menu.h"
+#include "ZelkoContacts/contact_records.h"
+#include "common/provider_records.h"
+#include "common/suite.h"
+#include "common/wait_cursor.h"
+#include "platform/platform.h"
+
+namespace zelko::contacts {
+
+int run(Suite& suite, std::span<const std::string> args) {
+  WaitCursor cursor(suite.platform().ui());
+  Settings& settings = suite.settings();
+  settings.startUp(kContactsProgram.name, kContactsProgram.build, args);
+  std::string store = providerStoreName(settings, kDefaultStore);
+
+  if (settings.hasArgument("-action")) {
+    // Outside home-screen mode the start-up leaves the suite INI file unread; the menu
+    // labels come from it.
+    settings.suiteIni().load(suite.platform().files(), settings.suiteIniPath());
+    showContactMenu(suite, store, settings.argumentNumber("-action", 0));
+    return 0;
+  }
+  if (settings.hasArgument("-choose")) {
+    chooseContact(suite, store);
+    return 0;
+  }
+
+  bool home = settings.homeScreenMode();
+  ListingOptions options;
+  options.store = store;
+  options.birthdays = home || settings.hasArgument("-birthdays");
+  options.anniversaries = home || settings.hasArgument("-anniversaries");
+  options.days = settings.argumentNumber("-days", home ? 365 : 0);
+  options.max = settings.argumentNumber("-max", 5);
+  if (!options.birthdays && !options.anniversaries) {
+    if (std::optional<std::string> number = settings.argument("-phone")) {
+      placeCall(suite, *number);
+      return 1;
+    }
+    if (std::optional<std::string> number = settings.argument("-sms")) {
+      openComposer(suite, *number);
+      return 1;
+    }
+    return 0;
+  }
+  runListing(suite, options);
+  return 1;
+}
+
+}  // namespace zelko::contacts
