@@ -1,6 +1,5 @@
 #include "ZelkoCalendar/appointment_display.h"
 
-#include <cstdio>
 
 #include "ZelkoCalendar/appointment_listing.h"
 #include "common/host.h"
@@ -19,12 +18,6 @@ using platform::Root;
 constexpr int kSlots = 5;
 constexpr int64_t kDayMs = 86400000;
 constexpr std::string_view kNextAppointmentKey = "System\\State\\Appointments\\HomeScreen";
-
-std::string dayKey(const DateTime& t) {
-  char key[16];
-  std::snprintf(key, sizeof key, "%04d%02d%02d", t.year, t.month, t.day);
-  return key;
-}
 
 std::string trimmed(const std::string& text) {
   constexpr const char* kBlanks = " \r\n\t\f";
@@ -117,7 +110,7 @@ void composeDisplay(Suite& suite) {
   DurationUnits units{ini.getText("ZelkoToday", "CALDAY", "d"), ini.getText("ZelkoToday", "CALHOUR", "h"),
                       ini.getText("ZelkoToday", "CALMINUTE", "")};
   DateTime today = suite.platform().clock().localNow();
-  std::string todayKey = dayKey(today);
+  std::string todayKey = suite.platform().locale().formatDate("yyyyMMdd", today);
   for (int k = 1; k <= kSlots; ++k) {
     SlotRecord record = readSlot(suite, k);
     std::string label = slotLabel(record, todayKey, units);

@@ -1,6 +1,5 @@
 #include "ZelkoCalendar/appointment_records.h"
 
-#include <cstdio>
 #include <optional>
 
 #include "common/suite.h"
@@ -32,18 +31,6 @@ bool onNthWeekday(std::string_view rule) {
   return days && days->find_first_of("0123456789") != std::string_view::npos;
 }
 
-std::string dayKey(const DateTime& t) {
-  char key[16];
-  std::snprintf(key, sizeof key, "%04d%02d%02d", t.year, t.month, t.day);
-  return key;
-}
-
-std::string timestamp(const DateTime& t) {
-  char key[24];
-  std::snprintf(key, sizeof key, "%04d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute);
-  return key;
-}
-
 }  // namespace
 
 uint32_t recurrenceType(std::string_view rule) {
@@ -63,6 +50,7 @@ void writeRecord(Suite& suite, const std::string& key, const Entry& entry,
   auto& locale = suite.platform().locale();
   auto date = [&](const DateTime& t) { return locale.formatDate(locale.shortDatePicture(), t); };
   auto time = [&](const DateTime& t) { return locale.formatTime(locale.shortTimePicture(), t); };
+  auto dayKey = [&](const DateTime& t) { return locale.formatDate("yyyyMMdd", t); };
   auto text = [&](std::string_view name, const std::string& value) {
     suite.regWriteText(Root::kCurrentUser, key, name, value);
   };
@@ -81,7 +69,7 @@ void writeRecord(Suite& suite, const std::string& key, const Entry& entry,
   text("enddateview", dayKey(entry.end));
   number("allday", item.allDay ? 1 : 0);
   number("recurrent", item.recurring ? 1 : 0);
-  text("timestamp", timestamp(entry.start));
+  text("timestamp", dayKey(entry.start) + locale.formatTime("HHmm", entry.start));
   if (item.recurring) {
     number("rectype", recurrenceType(item.recurrenceRule));
     number("noenddate", hasNoEndDate(item.recurrenceRule) ? 1 : 0);
