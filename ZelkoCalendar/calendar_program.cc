@@ -2,12 +2,23 @@
 
 #include "ZelkoCalendar/appointment_display.h"
 #include "ZelkoCalendar/appointment_listing.h"
+#include "common/exclusive_run.h"
 #include "common/provider_records.h"
 #include "common/suite.h"
 #include "common/wait_cursor.h"
 #include "platform/platform.h"
 
 namespace zelko::calendar {
+namespace {
+
+// The listing and the page it draws, one run at a time.
+void listAndShow(Suite& suite, std::string_view store, int max, int days) {
+  ExclusiveRun turn(suite.platform(), "ZelkoCalendar listing");
+  runListing(suite, store, max, days);
+  composeDisplay(suite);
+}
+
+}  // namespace
 
 int run(Suite& suite, std::span<const std::string> args) {
   WaitCursor cursor(suite.platform().ui());
@@ -16,16 +27,14 @@ int run(Suite& suite, std::span<const std::string> args) {
   std::string store = providerStoreName(settings, kDefaultStore);
 
   if (settings.hasArgument("-titanium")) {
-    runListing(suite, store, 5, 30);
-    composeDisplay(suite);
+    listAndShow(suite, store, 5, 30);
     return 1;
   }
   if (settings.hasArgument("-dateview")) {
     openDayView(suite, settings.argumentNumber("-dateview", 0));
     return 1;
   }
-  runListing(suite, store, settings.argumentNumber("-max", 5), settings.argumentNumber("-days", 5));
-  composeDisplay(suite);
+  listAndShow(suite, store, settings.argumentNumber("-max", 5), settings.argumentNumber("-days", 5));
   return 0;
 }
 

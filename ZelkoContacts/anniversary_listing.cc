@@ -5,6 +5,7 @@
 
 #include "ZelkoContacts/anniversary_display.h"
 #include "ZelkoContacts/contact_records.h"
+#include "common/exclusive_run.h"
 #include "common/outlook_store.h"
 #include "common/provider_records.h"
 #include "common/suite.h"
@@ -114,6 +115,7 @@ std::vector<EventEntry> collectEntries(OutlookStore& store, const ListingWindow&
 }
 
 int runListing(Suite& suite, const ListingOptions& options) {
+  ExclusiveRun turn(suite.platform(), "ZelkoContacts listing");
   deleteRecords(suite.platform().registry(), anniversariesKey(options.store));
   bool home = suite.settings().homeScreenMode();
   if (home) blankDisplay(suite);
