@@ -55,16 +55,17 @@ int setPreparedTexts(IniDocument& menu, const std::vector<std::string>& prepared
 std::vector<std::string> readPreparedTexts(platform::Files& files, std::string_view path) {
   auto text = files.readText(path);
   if (!text.ok()) return {};
-  std::string_view rest = *text;
-  // An end-of-file mark that old editors leave is not a message.
+  return preparedTextLines(*text);
+}
+
+std::vector<std::string> preparedTextLines(std::string_view rest) {
   if (!rest.empty() && rest.back() == '\x1a') rest.remove_suffix(1);
   std::vector<std::string> lines;
+  // Line breaks of any kind: LF, CR LF, CR CR LF, a lone CR.
   while (!rest.empty()) {
-    size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
+    size_t end = rest.find_first_of("\r\n");
+    if (end != 0) lines.emplace_back(rest.substr(0, end));
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!line.empty()) lines.emplace_back(line);
   }
   return lines;
 }

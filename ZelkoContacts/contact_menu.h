@@ -22,9 +22,11 @@ namespace zelko::contacts {
 
 inline constexpr std::string_view kMenuFile = "ZelkoContacts.mnu";
 
-// The prepared messages of SMS.txt, one a line, without the line breaks; empty lines are
-// left out. A missing file gives none.
+// The prepared messages of SMS.txt, one a line, without the line breaks; empty lines and
+// the end-of-file mark old editors leave are left out. A missing file gives none.
 std::vector<std::string> readPreparedTexts(platform::Files& files, std::string_view path);
+// The same for the file's text.
+std::vector<std::string> preparedTextLines(std::string_view text);
 
 // An action string that starts `program` with `arguments`. ";" separates them unless the
 // arguments hold one; then "|" does, so that the arguments still arrive whole. nullopt

@@ -16,13 +16,7 @@ constexpr char kCalSkin[] = "\\Program Files\\ZelkoToday\\skins\\default\\cal\\"
 
 class CalendarEndToEnd : public testing::ProviderEndToEnd {
  protected:
-  // A 24-hour locale, and away from UTC so that a time read in the wrong zone shows.
-  platform::sim::DeviceOptions options() override {
-    platform::sim::DeviceOptions o;
-    o.locale = "fr-FR";
-    o.timezone = "Europe/Paris";
-    return o;
-  }
+  platform::sim::DeviceOptions options() override { return frenchPhone(); }
   void SetUp() override {
     ProviderEndToEnd::SetUp();
     clock("2026-03-24 09:05");  // a Tuesday

@@ -34,6 +34,14 @@ class ProviderEndToEnd : public EndToEndTest {
   }
 
   static std::string installed(const std::string& file) { return kInstallFolder + file; }
+  // A phone with a 24-hour locale away from UTC, so that a time read in the wrong zone
+  // shows.
+  static platform::sim::DeviceOptions frenchPhone() {
+    platform::sim::DeviceOptions o;
+    o.locale = "fr-FR";
+    o.timezone = "Europe/Paris";
+    return o;
+  }
 
   // Runs an installed program and waits for it; its exit code.
   int run(const std::string& exe, const std::string& params) {

@@ -20,12 +20,7 @@ constexpr char kCalendarExe[] = "\\Program Files\\ZelkoToday\\ZelkoCalendar.exe"
 
 class ProvidersEngineEndToEnd : public testing::ProviderEndToEnd {
  protected:
-  platform::sim::DeviceOptions options() override {
-    platform::sim::DeviceOptions o;
-    o.locale = "fr-FR";
-    o.timezone = "Europe/Paris";
-    return o;
-  }
+  platform::sim::DeviceOptions options() override { return frenchPhone(); }
   void SetUp() override {
     ProviderEndToEnd::SetUp();
     ASSERT_TRUE(platform().registry().setValue(Root::kLocalMachine, kHomeKey, "Enabled",

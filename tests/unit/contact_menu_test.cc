@@ -16,9 +16,9 @@ class PreparedTextsTest : public testing::DeviceTest {};
 
 TEST_F(PreparedTextsTest, OneMessageALineWithoutBreaksEmptyLinesOrEndMark) {
   auto& files = platform().files();
-  ASSERT_TRUE(files.writeFile("\\SMS.txt", "On my way\r\r\n\r\n  \r\nLate; sorry\nCall me\x1a").ok());
+  ASSERT_TRUE(files.writeFile("\\SMS.txt", "On my way\r\r\n\r\n  \r\nLate; sorry\nCall\rme\x1a").ok());
   EXPECT_EQ(readPreparedTexts(files, "\\SMS.txt"),
-            (std::vector<std::string>{"On my way", "  ", "Late; sorry", "Call me"}));
+            (std::vector<std::string>{"On my way", "  ", "Late; sorry", "Call", "me"}));
   ASSERT_TRUE(files.writeFile("\\Empty.txt", "\r\n\r\n").ok());
   EXPECT_TRUE(readPreparedTexts(files, "\\Empty.txt").empty());
   EXPECT_TRUE(readPreparedTexts(files, "\\Missing.txt").empty());
