@@ -1,7 +1,7 @@
 #include "ZelkoContacts/contact_actions.h"
 
-#include "ZelkoContacts/contact_menu.h"
 #include "ZelkoContacts/contact_records.h"
+#include "common/exact_action.h"
 #include "common/outlook_store.h"
 #include "common/provider_records.h"
 #include "common/suite.h"
@@ -37,8 +37,14 @@ void placeCall(Suite& suite, std::string_view number) {
 
 void openComposer(Suite& suite, std::string_view number) {
   std::optional<std::string> action =
-      makeAction("%WINDOWS%\\tmail.exe", "-Service \"SMS\" -to \"" + std::string(number) + "\"");
-  if (action) suite.runAction(*action);
+      exactAction("%WINDOWS%\\tmail.exe", {{"-Service"}, {"SMS", true}, {"-to"}, {std::string(number), true}},
+                  suite.settings().specialFolders());
+  if (!action) {
+    logFailure("opening the composer", platform::Status::Invalid("no action carries the number " +
+                                                                  std::string(number)));
+    return;
+  }
+  suite.runAction(*action);
 }
 
 }  // namespace zelko::contacts

@@ -1,6 +1,7 @@
 #include "ZelkoContacts/contact_menu.h"
 
 #include "ZelkoContacts/contact_records.h"
+#include "common/exact_action.h"
 #include "common/provider_records.h"
 #include "common/suite.h"
 #include "platform/platform.h"
@@ -12,42 +13,19 @@ constexpr std::string_view kContactsExe = "%ZELKOTODAY%\\ZelkoContacts.exe";
 constexpr std::string_view kSmsExe = "%ZELKOTODAY%\\ZelkoSms.exe";
 constexpr std::string_view kMenuAction = "%ZELKOTODAY%\\ZelkoMenu.exe;ZelkoContacts.mnu";
 
-// A number as one argument: quoted when it holds a blank ("+33 6 12 34 56 78"), which the
-// command line would otherwise split; nullopt when it holds a double quote.
-std::optional<std::string> numberArgument(std::string_view number) {
-  if (number.find('"') != std::string_view::npos) return std::nullopt;
-  if (number.find_first_of(" \t") == std::string_view::npos) return std::string(number);
-  return "\"" + std::string(number) + "\"";
-}
-
+// Sets `label` to the action that starts `program` with exactly `arguments`, if any does.
 void setEntry(IniDocument& menu, std::string_view section, const std::string& label,
-              std::string_view program, std::string_view option, std::string_view number) {
-  std::optional<std::string> argument = numberArgument(number);
-  if (!argument) return;
-  std::optional<std::string> action = makeAction(program, std::string(option) + *argument);
+              std::string_view program, const std::vector<ActionArgument>& arguments,
+              const SpecialFolders& folders) {
+  std::optional<std::string> action = exactAction(program, arguments, folders);
   if (action) menu.set(section, label, *action);
 }
 
-void setCall(IniDocument& menu, const MenuLabels& labels, std::string_view number) {
+void setCall(IniDocument& menu, const MenuLabels& labels, std::string_view number,
+             const SpecialFolders& folders) {
   if (number.empty()) return;
-  setEntry(menu, "Menu", labels.call + " " + std::string(number), kContactsExe, "-phone:", number);
-}
-
-// Section Text: one entry per prepared text that sends it to `mobile`; the number of them.
-int setPreparedTexts(IniDocument& menu, const std::vector<std::string>& prepared,
-                     std::string_view mobile) {
-  std::optional<std::string> number = numberArgument(mobile);
-  if (!number) return 0;
-  int added = 0;
-  for (const std::string& text : prepared) {
-    if (text.find('"') != std::string::npos) continue;
-    std::optional<std::string> action =
-        makeAction(kSmsExe, "-sms:" + *number + " -text:\"" + text + "\"");
-    if (!action) continue;
-    menu.set("Text", text, *action);
-    ++added;
-  }
-  return added;
+  setEntry(menu, "Menu", labels.call + " " + std::string(number), kContactsExe,
+           {{"-phone:" + std::string(number)}}, folders);
 }
 
 }  // namespace
@@ -70,22 +48,25 @@ std::vector<std::string> preparedTextLines(std::string_view rest) {
   return lines;
 }
 
-std::optional<std::string> makeAction(std::string_view program, std::string_view arguments) {
-  if (arguments.find_first_of("|\r\n") != std::string_view::npos) return std::nullopt;
-  char separator = arguments.find(';') == std::string_view::npos ? ';' : '|';
-  return std::string(program) + separator + std::string(arguments);
-}
-
 IniDocument contactMenu(const ContactNumbers& numbers, const std::vector<std::string>& prepared,
-                        const MenuLabels& labels) {
+                        const MenuLabels& labels, const SpecialFolders& folders) {
   IniDocument menu;
   if (!numbers.mobile.empty()) {
-    setEntry(menu, "Menu", labels.sendSms, kContactsExe, "-sms:", numbers.mobile);
-    if (setPreparedTexts(menu, prepared, numbers.mobile) > 0) menu.set("Menu", labels.myText, "[Text]");
-    setCall(menu, labels, numbers.mobile);
+    std::string sms = "-sms:" + numbers.mobile;
+    setEntry(menu, "Menu", labels.sendSms, kContactsExe, {{sms}}, folders);
+    int texts = 0;
+    for (const std::string& text : prepared) {
+      std::optional<std::string> action =
+          exactAction(kSmsExe, {{sms}, {"-text:" + text, true}}, folders);
+      if (!action) continue;
+      menu.set("Text", text, *action);
+      ++texts;
+    }
+    if (texts > 0) menu.set("Menu", labels.myText, "[Text]");
+    setCall(menu, labels, numbers.mobile, folders);
   }
-  setCall(menu, labels, numbers.home);
-  setCall(menu, labels, numbers.business);
+  setCall(menu, labels, numbers.home, folders);
+  setCall(menu, labels, numbers.business, folders);
   return menu;
 }
 
@@ -106,7 +87,7 @@ void showContactMenu(Suite& suite, std::string_view store, int n) {
                     ini.getText("ZelkoToday", "MYTEXT", "MYTEXT"), ini.getText("ZelkoToday", "CALL", "CALL")};
   std::vector<std::string> prepared;
   if (!numbers.mobile.empty()) prepared = readPreparedTexts(files, suite.settings().installPath("SMS.txt"));
-  IniDocument menu = contactMenu(numbers, prepared, labels);
+  IniDocument menu = contactMenu(numbers, prepared, labels, suite.settings().specialFolders());
   if (!menu.save(files, path)) {
     logFailure("writing " + path, platform::Status::IoError("the menu file cannot be written"));
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/ini_document.h"
+#include "common/special_folders.h"
 
 namespace zelko::platform {
 class Files;
@@ -28,11 +29,6 @@ std::vector<std::string> readPreparedTexts(platform::Files& files, std::string_v
 // The same for the file's text.
 std::vector<std::string> preparedTextLines(std::string_view text);
 
-// An action string that starts `program` with `arguments`. ";" separates them unless the
-// arguments hold one; then "|" does, so that the arguments still arrive whole. nullopt
-// when they cannot arrive whole at all (they hold "|" or a line break).
-std::optional<std::string> makeAction(std::string_view program, std::string_view arguments);
-
 struct ContactNumbers {
   std::string mobile, home, business;
 };
@@ -46,10 +42,11 @@ struct MenuLabels {
 
 // Section Menu: send a message, the prepared texts (a submenu of section Text) and a call
 // to the mobile; calls to the home and business numbers. Entries are set, not added, so
-// two equal numbers make one call entry. A number or text that no action string could
-// carry whole (one holding a double quote, "|" or a line break) gets no entry.
+// two equal numbers make one call entry. A number or text that no action string carries
+// whole (see exactAction; `folders` expand its macros) gets no entry: a menu never calls
+// another number, or sends another text, than its label shows.
 IniDocument contactMenu(const ContactNumbers& numbers, const std::vector<std::string>& prepared,
-                        const MenuLabels& labels);
+                        const MenuLabels& labels, const SpecialFolders& folders);
 
 // Rewrites the menu file for record `n` of the store and starts ZelkoMenu on it. A record
 // that does not exist gives an empty menu.

@@ -24,9 +24,17 @@ TEST_F(PreparedTextsTest, OneMessageALineWithoutBreaksEmptyLinesOrEndMark) {
   EXPECT_TRUE(readPreparedTexts(files, "\\Missing.txt").empty());
 }
 
+SpecialFolders folders() {
+  SpecialFolders f;
+  f.programFiles = "\\Program Files";
+  f.windows = "\\Windows";
+  return f;
+}
+
 TEST(ContactMenuTest, EntriesForEachNumberAndPreparedText) {
   MenuLabels labels{"Text", "My texts", "Call"};
-  IniDocument menu = contactMenu({"0612", "0145", "0612"}, {"On my way", "Late; sorry"}, labels);
+  IniDocument menu =
+      contactMenu({"0612", "0145", "0612"}, {"On my way", "Late; sorry"}, labels, folders());
   EXPECT_EQ(menu.serialize(),
             "[Menu]\r\n"
             "Text=%ZELKOTODAY%\\ZelkoContacts.exe;-sms:0612\r\n"
@@ -42,21 +50,21 @@ TEST(ContactMenuTest, EntriesForEachNumberAndPreparedText) {
 }
 
 TEST(ContactMenuTest, HomeNumberAloneOrNoNumberAtAll) {
-  EXPECT_EQ(contactMenu({"", "01 45 67", ""}, {"On my way"}, {}).serialize(),
+  EXPECT_EQ(contactMenu({"", "01 45 67", ""}, {"On my way"}, {}, folders()).serialize(),
             "[Menu]\r\nCALL 01 45 67=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:\"01 45 67\"\r\n\r\n");
-  EXPECT_EQ(contactMenu({}, {"On my way"}, {}).serialize(), "");
+  EXPECT_EQ(contactMenu({}, {"On my way"}, {}, folders()).serialize(), "");
 }
 
 TEST(ContactMenuTest, WhatNoActionCanCarryWholeGetsNoEntry) {
-  // A blank in the number is quoted; a "|" or a quote cannot travel in an action string.
-  IniDocument menu = contactMenu({"+33 6 12", "01|45", "\"0800\""}, {"Say \"hi\"", "a|b"}, {});
+  // A blank in the number is quoted; a "|" or a quote cannot travel in an action string,
+  // nor a macro, which the menu would expand.
+  IniDocument menu = contactMenu({"+33 6 12", "01|45", "\"0800\""},
+                                 {"Say \"hi\"", "a|b", "50%WINDOWS% off"}, {}, folders());
   EXPECT_EQ(menu.serialize(),
             "[Menu]\r\n"
             "SENDSMS=%ZELKOTODAY%\\ZelkoContacts.exe;-sms:\"+33 6 12\"\r\n"
             "CALL +33 6 12=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:\"+33 6 12\"\r\n"
             "\r\n");
-  EXPECT_EQ(makeAction("x.exe", "-a;b"), "x.exe|-a;b");
-  EXPECT_EQ(makeAction("x.exe", "-a\nb"), std::nullopt);
 }
 
 }  // namespace
