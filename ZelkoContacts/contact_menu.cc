@@ -13,12 +13,28 @@ constexpr std::string_view kContactsExe = "%ZELKOTODAY%\\ZelkoContacts.exe";
 constexpr std::string_view kSmsExe = "%ZELKOTODAY%\\ZelkoSms.exe";
 constexpr std::string_view kMenuAction = "%ZELKOTODAY%\\ZelkoMenu.exe;ZelkoContacts.mnu";
 
-// Sets `label` to the action that starts `program` with exactly `arguments`, if any does.
+// Whether the menu file gives the entry back as it was set: the INI reader trims white
+// space at the ends of a line (a number ending in a form feed would lose it) and reads a
+// long line in pieces.
+bool readsBack(const std::string& label, const std::string& action) {
+  IniDocument one;
+  one.add("Menu", label, action);
+  IniDocument back;
+  back.parse(one.serialize());
+  const IniEntry* entry = back.firstInSection("Menu");
+  return entry && entry->key == label && entry->value == action && !back.nextInSection();
+}
+
+// Sets `label` to the action that starts `program` with exactly `arguments`, when there is
+// one and the file keeps both whole. Labels are one item whatever their case, so a label
+// already there keeps its own action: two prepared texts that differ only in case would
+// otherwise show the one and send the other.
 void setEntry(IniDocument& menu, std::string_view section, const std::string& label,
               std::string_view program, const std::vector<ActionArgument>& arguments,
               const SpecialFolders& folders) {
+  if (menu.find(section, label)) return;
   std::optional<std::string> action = exactAction(program, arguments, folders);
-  if (action) menu.set(section, label, *action);
+  if (action && readsBack(label, *action)) menu.set(section, label, *action);
 }
 
 void setCall(IniDocument& menu, const MenuLabels& labels, std::string_view number,
@@ -54,15 +70,10 @@ IniDocument contactMenu(const ContactNumbers& numbers, const std::vector<std::st
   if (!numbers.mobile.empty()) {
     std::string sms = "-sms:" + numbers.mobile;
     setEntry(menu, "Menu", labels.sendSms, kContactsExe, {{sms}}, folders);
-    int texts = 0;
     for (const std::string& text : prepared) {
-      std::optional<std::string> action =
-          exactAction(kSmsExe, {{sms}, {"-text:" + text, true}}, folders);
-      if (!action) continue;
-      menu.set("Text", text, *action);
-      ++texts;
+      setEntry(menu, "Text", text, kSmsExe, {{sms}, {"-text:" + text, true}}, folders);
     }
-    if (texts > 0) menu.set("Menu", labels.myText, "[Text]");
+    if (menu.firstInSection("Text")) menu.set("Menu", labels.myText, "[Text]");
     setCall(menu, labels, numbers.mobile, folders);
   }
   setCall(menu, labels, numbers.home, folders);

@@ -41,10 +41,12 @@ struct MenuLabels {
 };
 
 // Section Menu: send a message, the prepared texts (a submenu of section Text) and a call
-// to the mobile; calls to the home and business numbers. Entries are set, not added, so
-// two equal numbers make one call entry. A number or text that no action string carries
-// whole (see exactAction; `folders` expand its macros) gets no entry: a menu never calls
-// another number, or sends another text, than its label shows.
+// to the mobile; calls to the home and business numbers. A label makes one item whatever
+// its case: two equal numbers make one call entry, and of two prepared texts that differ
+// only in case the first stays. A number or text that no action string carries whole (see
+// exactAction; `folders` expand its macros), or that the menu file would not give back as
+// written, gets no entry: a menu never calls another number, or sends another text, than
+// its label shows.
 IniDocument contactMenu(const ContactNumbers& numbers, const std::vector<std::string>& prepared,
                         const MenuLabels& labels, const SpecialFolders& folders);
 

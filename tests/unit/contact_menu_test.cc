@@ -65,6 +65,18 @@ TEST(ContactMenuTest, WhatNoActionCanCarryWholeGetsNoEntry) {
             "SENDSMS=%ZELKOTODAY%\\ZelkoContacts.exe;-sms:\"+33 6 12\"\r\n"
             "CALL +33 6 12=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:\"+33 6 12\"\r\n"
             "\r\n");
+  // The file would lose a form feed at the end of a line; labels are one item whatever
+  // their case, and the first text keeps it.
+  EXPECT_EQ(contactMenu({"0612\f", "", ""}, {}, {}, folders()).serialize(), "");
+  EXPECT_EQ(contactMenu({"06", "", ""}, {"Ok", "OK"}, {}, folders()).serialize(),
+            "[Menu]\r\n"
+            "SENDSMS=%ZELKOTODAY%\\ZelkoContacts.exe;-sms:06\r\n"
+            "MYTEXT=[Text]\r\n"
+            "CALL 06=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:06\r\n"
+            "\r\n"
+            "[Text]\r\n"
+            "Ok=%ZELKOTODAY%\\ZelkoSms.exe;-sms:06 -text:\"Ok\"\r\n"
+            "\r\n");
 }
 
 }  // namespace
