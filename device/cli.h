@@ -74,6 +74,7 @@ extern const Command kItemsCommands[];    // contacts calendar
 extern const Command kPowerCommands[];    // battery memory storage
 extern const Command kShowCommands[];     // show
 extern const Command kUiCommands[];       // ui
+extern const Command kScreenCommands[];   // screen
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);

@@ -83,8 +83,8 @@ int init(Context& ctx, Args& args) {
   if (!fs::exists(standIn)) throw Failure("zelko-standin is missing beside zelko-device; build the project first");
   check(platform::sim::Device::create(ctx.dir(), options));
   auto& device = ctx.device();
-  int width = std::stoi(options.screen), height = std::stoi(options.screen.substr(options.screen.find('x') + 1));
-  check(writePhoneDefaults(device.platform(), width, height));
+  platform::ScreenSize screen = device.platform().windows().screenSize();
+  check(writePhoneDefaults(device.platform(), screen.width, screen.height));
   for (const char* name : kStandIns) {
     copyExecutable(standIn, device.platform().files().hostPath(std::string("\\Windows\\") + name));
   }

@@ -19,9 +19,19 @@ const char kUsage[] =
     "\n"
     "commands:\n";
 
-const Command* const kGroups[] = {kDeviceCommands, kRegCommands,     kRunCommands,
-                                  kClockCommands,  kPowerCommands,   kInspectCommands,
-                                  kItemsCommands,  kShowCommands,    kUiCommands};
+// One group a line: each command file adds its own.
+const Command* const kGroups[] = {
+    kDeviceCommands,
+    kRegCommands,
+    kRunCommands,
+    kClockCommands,
+    kPowerCommands,
+    kInspectCommands,
+    kItemsCommands,
+    kShowCommands,
+    kUiCommands,
+    kScreenCommands,
+};
 
 const Command* findCommand(const std::string& name) {
   for (const Command* group : kGroups) {

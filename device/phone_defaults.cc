@@ -43,29 +43,37 @@ std::string orderElement() {
          kLayoutBaseName + "\" />";
 }
 
-// A layout in the home screen's own text form: a form with the list view and, for each
-// plugin, an expanded and a condensed layer.
-std::string layoutFile(int width, int height) {
+// A layout in the home screen's own text form (see VARN_installer/README.md): the form
+// holds the list view and then, in screen order, each plugin's block: the expanded layer,
+// whose last child is the condensed layer. VARN_installer finds, replaces and removes
+// plugins by exactly these lines.
+std::string layoutFile(platform::ScreenSize size) {
+  const std::string w = std::to_string(size.width), h = std::to_string(size.height);
   std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
-  out += "<Form Width=\"" + std::to_string(width) + "\" Height=\"" + std::to_string(height) + "\">\r\n";
-  out += "  <TitaniumListView ID=\"ListView\" X=\"0\" Y=\"0\" Width=\"" + std::to_string(width) +
-         "\" Height=\"" + std::to_string(height) + "\">\r\n";
+  out += "<Form Width=\"" + w + "\" Height=\"" + h + "\">\r\n";
+  out += "  <TitaniumListView ID=\"ListView\" X=\"0\" Y=\"0\" Width=\"" + w + "\" Height=\"" + h + "\">\r\n";
+  out += "    <Selection Color=\"#1E90FF\" />\r\n";
+  out += "  </TitaniumListView>\r\n";
   std::string order = kDefaultPluginOrder;
   for (size_t i = 0; i <= order.size();) {
     size_t end = order.find(';', i);
     if (end == std::string::npos) end = order.size();
     std::string name = order.substr(i, end - i);
     i = end + 1;
-    if (name == "ZelkoToday") continue;  // the suite's setup tool adds its own layers
-    out += "    <Layer ID=\"" + name + "Expanded\" Height=\"" + std::to_string(height / 2) + "\">\r\n";
-    out += "      <Image Source=\"\\Windows\\" + name + ".png\" />\r\n";
-    out += "    </Layer>\r\n";
-    out += "    <Layer ID=\"" + name + "Condensed\" Height=\"" + std::to_string(height / 10) + "\">\r\n";
+    if (name == "ZelkoToday") continue;  // the suite installs its own layers
+    out += "  <Layer ID=\"" + name + "Expanded\" Height=\"" + std::to_string(size.height / 2) + "\">\r\n";
+    out += "    <Image Source=\"\\Windows\\" + name + ".png\" />\r\n";
+    out += "    <Layer ID=\"" + name + "Condensed\" Height=\"" + std::to_string(size.height / 10) + "\">\r\n";
     out += "      <Text Value=\"" + name + "\" />\r\n";
     out += "    </Layer>\r\n";
+    out += "  </Layer>\r\n";
   }
-  out += "  </TitaniumListView>\r\n</Form>\r\n";
+  out += "</Form>\r\n";
   return out;
+}
+
+std::string layoutPath(platform::ScreenSize size) {
+  return "\\Windows\\" + std::string(kLayoutBaseName) + "_" + platform::screenSizeText(size) + ".cpr";
 }
 
 }  // namespace
@@ -92,12 +100,14 @@ platform::Status writePhoneDefaults(platform::Platform& platform, int width, int
     platform::Status s = reg.setValue(v.root, v.key, v.name, v.value);
     if (!s.ok()) return s;
   }
-  // One layout file for each orientation, named after the screen size.
-  for (auto [w, h] : {std::pair{width, height}, std::pair{height, width}}) {
-    std::string layout = "\\Windows\\" + std::string(kLayoutBaseName) + "_" + std::to_string(w) +
-                         "x" + std::to_string(h) + ".cpr";
-    platform::Status s = platform.files().writeFile(layout, layoutFile(w, h));
-    if (!s.ok()) return s;
+  return writeDefaultLayouts(platform.files(), {width, height});
+}
+
+platform::Status writeDefaultLayouts(platform::Files& files, platform::ScreenSize size) {
+  for (platform::ScreenSize s : {size, platform::ScreenSize{size.height, size.width}}) {
+    if (files.exists(layoutPath(s))) continue;
+    platform::Status written = files.writeFile(layoutPath(s), layoutFile(s));
+    if (!written.ok()) return written;
   }
   return platform::Status::Ok();
 }

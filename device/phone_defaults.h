@@ -15,4 +15,9 @@ inline constexpr char kLayoutBaseName[] = "Titanium";
 // Writes the values and files; `width` x `height` is the screen in portrait.
 platform::Status writePhoneDefaults(platform::Platform& platform, int width, int height);
 
+// The home screen's layout files of one screen size, one for each orientation
+// ("\Windows\Titanium_480x800.cpr" and "\Windows\Titanium_800x480.cpr"); a file that is
+// there already is kept.
+platform::Status writeDefaultLayouts(platform::Files& files, platform::ScreenSize size);
+
 }  // namespace zelko::device

@@ -32,6 +32,17 @@ struct Message {
 // Returns the message's result (what sendMessage hands back to the sender).
 using WindowProc = std::function<int64_t(const Message&)>;
 
+// The screen in pixels as the phone stands now: width and height change places when it turns.
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
+};
+
+// "480x800" as a ScreenSize; nullopt unless both are whole numbers from 1 to 9999.
+std::optional<ScreenSize> parseScreenSize(std::string_view text);
+// "480x800".
+std::string screenSizeText(ScreenSize size);
+
 struct WindowInfo {
   WindowHandle handle = 0;
   WindowHandle parent = 0;
@@ -93,6 +104,9 @@ class Windows {
   virtual WindowHandle foreground() = 0;
   // Asks the window to redraw: it receives kWmPaint.
   virtual Status invalidate(WindowHandle window) = 0;
+
+  // The screen's size as it stands now (the phone's system metrics).
+  virtual ScreenSize screenSize() = 0;
 };
 
 }  // namespace zelko::platform

@@ -47,15 +47,6 @@ bool knownLocale(const std::string& name) {
   return false;
 }
 
-bool validScreen(const std::string& s) {
-  size_t x = s.find('x');
-  if (x == std::string::npos || x == 0 || x + 1 == s.size()) return false;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (i != x && (s[i] < '0' || s[i] > '9')) return false;
-  }
-  return s.size() < 12;
-}
-
 std::string randomId() {
   std::random_device rd;
   char buf[17];
@@ -185,7 +176,8 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   if (fs::exists(dir / "registry.db", ec)) {
     return Status::Invalid(dir.string() + " already holds a device");
   }
-  if (!validScreen(options.screen)) {
+  auto screen = parseScreenSize(options.screen);
+  if (!screen) {
     return Status::Invalid("bad screen size " + options.screen + " (expected WIDTHxHEIGHT)");
   }
   if (!knownLocale(options.locale)) return Status::Invalid("unknown locale " + options.locale);
@@ -225,7 +217,7 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   DeviceSettings settings(db);
   // A new device's clock stands still at the host's current minute until told to run.
   int64_t now = hostUtcMs() / 60000 * 60000;
-  s = settings.set({{"device-id", randomId()}, {"screen", options.screen},
+  s = settings.set({{"device-id", randomId()}, {"screen", screenSizeText(*screen)},
                     {"locale", options.locale}, {"timezone", zone->name()},
                     {"clock.mode", "frozen"}, {"clock.base", std::to_string(now)},
                     {"clock.since", std::to_string(hostUtcMs())}});

@@ -342,4 +342,9 @@ Status SimWindows::invalidate(WindowHandle window) {
   return postMessage(Message{window, kWmPaint, 0, 0});
 }
 
+ScreenSize SimWindows::screenSize() {
+  // Device::create refuses a malformed size, so the fallback only covers a hand-edited store.
+  return parseScreenSize(settings_.get("screen", "480x800")).value_or(ScreenSize{480, 800});
+}
+
 }  // namespace zelko::platform::sim

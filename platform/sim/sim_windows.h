@@ -44,6 +44,8 @@ class SimWindows final : public Windows {
   Status setForeground(WindowHandle window) override;
   WindowHandle foreground() override;
   Status invalidate(WindowHandle window) override;
+  // The device setting "screen", which `zelko-device init --screen` and `screen` set.
+  ScreenSize screenSize() override;
 
  private:
   struct Row {

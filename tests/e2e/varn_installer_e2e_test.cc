@@ -1,0 +1,271 @@
+// The plugin installer as other installers call it: the home screen's layout files of two
+// screen sizes in both orientations, its plugin order, and the switches that hold back a
+// part of the work.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/varn_fixture.h"
+
+namespace zelko::testing {
+namespace {
+
+using platform::RegValue;
+using platform::Root;
+using Names = std::vector<std::string>;
+
+const Names kDefaultBlocks = {"Clock", "Home", "Messaging", "Email", "Calendar", "Music", "Pictures", "Settings"};
+constexpr char kDefaultOrder[] = "ZelkoToday;Clock;Home;Messaging;Email;Calendar;Music;Pictures;Settings";
+
+Names with(Names names, const std::string& name) {
+  names.push_back(name);
+  return names;
+}
+
+using InstallerEndToEnd = InstallerTest;
+
+TEST_F(InstallerEndToEnd, ScreenCommandTurnsTheScreenAndBringsLayoutsOfANewSize) {
+  std::string out;
+  ASSERT_EQ(tool({"screen"}, &out), 0);
+  EXPECT_EQ(out, "480x800\n");
+  for (const char* bad : {"0x800", "480x", "x800", "10000x800", "-480x800", "480X800", "480x800x2"}) {
+    EXPECT_EQ(tool({"screen", bad}), 2) << bad;
+  }
+  writeDeviceFile(kLandscapeLayout, "mine");
+  ASSERT_EQ(tool({"screen", "0320x240"}), 0);
+  EXPECT_EQ(platform().windows().screenSize().width, 320);
+  EXPECT_EQ(platform().windows().screenSize().height, 240);
+  EXPECT_EQ(blocksIn("\\Windows\\Titanium_320x240.cpr"), kDefaultBlocks);
+  EXPECT_EQ(blocksIn("\\Windows\\Titanium_240x320.cpr"), kDefaultBlocks);
+  ASSERT_EQ(tool({"screen", "800x480"}), 0);
+  EXPECT_EQ(readDeviceFile(kLandscapeLayout), "mine") << "a layout that is there is kept";
+  ASSERT_EQ(tool({"screen"}, &out), 0);
+  EXPECT_EQ(out, "800x480\n");
+}
+
+TEST_F(InstallerEndToEnd, AddsNewPluginsAtTheFrontInsideAndPastTheEnd) {
+  runInstaller("-addchange -silent -plg:" + writeDefinition("First", 0) + " -cpr:currentPortrait");
+  runInstaller("-addchange -silent -plg:" + writeDefinition("Third", 2) + " -cpr:currentPortrait");
+  runInstaller("-addchange -silent -plg:" + writeDefinition("Last", 99) + " -cpr:currentPortrait");
+  EXPECT_EQ(status("ErrorNumber"), "0");
+  EXPECT_EQ(status("ErrorDescription"), "#0 Success");
+  EXPECT_EQ(order(), std::string("First;ZelkoToday;Third;") + (kDefaultOrder + 11) + ";Last");
+  EXPECT_EQ(home("DefaultXML"), home("ExtensibilityXML"));
+  EXPECT_EQ(home("ExtensibilityXML"), "<Plugins Order=\"" + order() + "\" CPRFileName=\"Titanium\" />");
+  EXPECT_EQ(home("Plugins"), std::string(kDefaultOrder) + ";First;Third;Last");
+  // New layers go to the end of the layout; the order places them on the screen.
+  EXPECT_EQ(blocksIn(kPortraitLayout), with(with(with(kDefaultBlocks, "First"), "Third"), "Last"));
+  std::string layout = readDeviceFile(kPortraitLayout);
+  EXPECT_NE(layout.find("  <Layer ID=\"LastExpanded\" Height=\"200\">\r\n    <Text Value=\"Last 480x800\" />\r\n"),
+            std::string::npos)
+      << "tabs become blanks";
+  EXPECT_EQ(layout.substr(layout.size() - 9), "\r\n</Form>");
+  EXPECT_EQ(readDeviceFile(kPortraitTemp), layout);
+  EXPECT_EQ(blocksIn(kLandscapeLayout), kDefaultBlocks);
+}
+
+TEST_F(InstallerEndToEnd, EditsTheLayoutOfEachScreenSizeAndOrientation) {
+  const std::string plg = writeDefinition("Weather", 1);
+  struct Case {
+    const char* screen;
+    const char* option;
+    const char* layout;   // the file edited
+    const char* layers;   // the section it gets
+  } cases[] = {
+      {"480x800", "currentPortrait", "\\Windows\\Titanium_480x800.cpr", "Weather 480x800"},
+      {"480x800", "currentLandscape", "\\Windows\\Titanium_800x480.cpr", "Weather 800x480"},
+      {"800x480", "forcecurrentPortrait", "\\Windows\\Titanium_800x480.cpr", "Weather 800x480"},
+      {"240x320", "currentPortrait", "\\Windows\\Titanium_240x320.cpr", "Weather 240x320"},
+      {"240x320", "forcecurrentLandscape", "\\Windows\\Titanium_320x240.cpr", "Weather 320x240"},
+      {"320x240", "currentLandscape", "\\Windows\\Titanium_240x320.cpr", "Weather 240x320"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.screen) + " " + c.option);
+    ASSERT_EQ(tool({"screen", c.screen}), 0);
+    // As init wrote it, or as an earlier case left it: without a line end after "</Form>".
+    std::string before = readDeviceFile(c.layout);
+    if (before.size() >= 2 && before.compare(before.size() - 2, 2, "\r\n") == 0) before.resize(before.size() - 2);
+    ASSERT_EQ(blocksIn(c.layout), kDefaultBlocks);
+    runInstaller(std::string("-addchange -silent -plg:") + plg + " -cpr:" + c.option);
+    EXPECT_EQ(status("ErrorDescription"), "#0 Success");
+    EXPECT_EQ(status("callCPR"), c.layout);
+    EXPECT_EQ(status("curResX") + "x" + status("curResY"), c.screen);
+    EXPECT_EQ(blocksIn(c.layout), with(kDefaultBlocks, "Weather"));
+    EXPECT_NE(readDeviceFile(c.layout).find(std::string("\"") + c.layers + "\""), std::string::npos);
+    runInstaller(std::string("-delete -silent -plugin:Weather -cpr:") + c.option);
+    EXPECT_EQ(readDeviceFile(c.layout), before);
+  }
+  EXPECT_EQ(status("callTypeCPR"), "plugin");
+  EXPECT_EQ(order(), kDefaultOrder);
+}
+
+TEST_F(InstallerEndToEnd, ReplacesAnInstalledPluginWhereItStands) {
+  runInstaller("-addchange -silent -plg:" + writeDefinition("Weather", 1) + " -cpr:currentPortrait");
+  const std::string ext = home("ExtensibilityXML"), plugins = home("Plugins");
+  // A new version of the plugin, and one of a plugin the phone came with.
+  runInstaller("-addchange -silent -plg:" + writeDefinition("Weather", 5, " v2") + " -cpr:currentPortrait");
+  runInstaller("-addchange -silent -plg:" + writeDefinition("Home", 0, " v2") + " -cpr:currentPortrait");
+  EXPECT_EQ(blocksIn(kPortraitLayout), with(kDefaultBlocks, "Weather"));
+  const std::string layout = readDeviceFile(kPortraitLayout);
+  EXPECT_NE(layout.find("\"Weather 480x800 v2\""), std::string::npos);
+  EXPECT_NE(layout.find("\"Home 480x800 v2\""), std::string::npos);
+  EXPECT_EQ(layout.find("<Image Source=\"\\Windows\\Home.png\" />"), std::string::npos);
+  // Already in the order: the order stays, and so does the registry.
+  EXPECT_EQ(home("ExtensibilityXML"), ext);
+  EXPECT_EQ(home("Plugins"), plugins);
+  EXPECT_EQ(status("newExtensibilityXML"), ext);
+  EXPECT_EQ(status("newPlugins"), plugins);
+  EXPECT_EQ(status("callOrgPlugins"), plugins);
+}
+
+TEST_F(InstallerEndToEnd, DeletesTheFirstAMiddleAndTheLastPlugin) {
+  for (const char* name : {"Clock", "Email", "Settings"}) {
+    runInstaller(std::string("-delete -silent -cpr:currentLandscape -plugin:") + name);
+    EXPECT_EQ(status("callPlugin"), name);
+    EXPECT_EQ(status("ErrorNumber"), "0");
+  }
+  EXPECT_EQ(blocksIn(kLandscapeLayout), (Names{"Home", "Messaging", "Calendar", "Music", "Pictures"}));
+  EXPECT_EQ(blocksIn(kPortraitLayout), kDefaultBlocks);
+  // The last one leaves its separator behind.
+  EXPECT_EQ(order(), "ZelkoToday;Home;Messaging;Calendar;Music;Pictures;");
+  EXPECT_EQ(home("Plugins"), "ZelkoToday;Home;Messaging;Calendar;Music;Pictures;");
+  // Read again, the empty name after it is passed over.
+  runInstaller("-delete -silent -cpr:currentLandscape -plugin:ZelkoToday");
+  EXPECT_EQ(order(), "Home;Messaging;Calendar;Music;Pictures");
+  EXPECT_EQ(status("newDefaultXML"), home("DefaultXML"));
+}
+
+TEST_F(InstallerEndToEnd, SwitchesTheListViewBothWaysAndNothingElse) {
+  const std::string ext = home("ExtensibilityXML");
+  runInstaller("-change -silent -view:BronzeListView -cpr:currentLandscape");
+  EXPECT_EQ(status("ListView"), "Titanium");
+  std::string layout = readDeviceFile(kLandscapeLayout);
+  EXPECT_NE(layout.find("\r\n   <BronzeListView ID=\"ListView\""), std::string::npos);
+  EXPECT_NE(layout.find("\r\n   </BronzeListView>\r\n"), std::string::npos);
+  EXPECT_EQ(layout.find("Titanium"), std::string::npos);
+  EXPECT_EQ(blocksIn(kLandscapeLayout), kDefaultBlocks);
+
+  runInstaller("-change -silent -view:BronzeListView -cpr:currentLandscape");
+  EXPECT_EQ(status("ListView"), "Bronze");
+  EXPECT_EQ(readDeviceFile(kLandscapeLayout), layout);
+
+  runInstaller("-change -silent -view:TitaniumListView -cpr:\\Windows\\Titanium_800x480.cpr");
+  EXPECT_EQ(status("callTypeCPR"), "direct");
+  layout = readDeviceFile(kLandscapeLayout);
+  EXPECT_NE(layout.find("\r\n   <TitaniumListView ID=\"ListView\""), std::string::npos);
+  EXPECT_NE(layout.find("\r\n   </TitaniumListView>\r\n"), std::string::npos);
+  EXPECT_EQ(home("ExtensibilityXML"), ext);
+}
+
+TEST_F(InstallerEndToEnd, NoChangeSwitchesHoldBackTheLayoutOrTheRegistry) {
+  const std::string layout = readDeviceFile(kPortraitLayout);
+  runInstaller("-addchange -silent -nochangecpr -plg:" + writeDefinition("A", 0) + " -cpr:currentPortrait");
+  EXPECT_EQ(readDeviceFile(kPortraitLayout), layout);
+  EXPECT_EQ(blocksIn(kPortraitTemp), with(kDefaultBlocks, "A"));
+  EXPECT_EQ(order().substr(0, 2), "A;");
+
+  runInstaller("-addchange -silent -nochangechomereg -plg:" + writeDefinition("B", 0) + " -cpr:currentPortrait");
+  EXPECT_EQ(blocksIn(kPortraitLayout), with(kDefaultBlocks, "B"));
+  EXPECT_EQ(order().substr(0, 2), "A;");
+  EXPECT_EQ(status("newExtensibilityXML").find("Order=\"B;A;"), 9u) << "worked out, not written";
+
+  // A layout given by its path is not the home screen's own: its order stays.
+  runInstaller("-delete -silent -plugin:A -cpr:\\Windows\\Titanium_480x800.cpr");
+  EXPECT_EQ(order().substr(0, 2), "A;");
+  EXPECT_EQ(status("ErrorNumber"), "0");
+}
+
+TEST_F(InstallerEndToEnd, ForbiddenLayoutsAreEditedOnlyInTheTemporaryFile) {
+  ASSERT_TRUE(platform().registry().setValue(Root::kCurrentUser, kStatusKey, "ForbiddenList",
+                                             RegValue::Text(";Other;Titanium;")).ok());
+  const std::string layout = readDeviceFile(kPortraitLayout);
+  runInstaller("-addchange -silent -plg:" + writeDefinition("A", 0) + " -cpr:currentPortrait");
+  EXPECT_EQ(status("ErrorDescription"), "#0 Success");
+  EXPECT_EQ(readDeviceFile(kPortraitLayout), layout);
+  EXPECT_EQ(blocksIn(kPortraitTemp), with(kDefaultBlocks, "A"));
+  EXPECT_EQ(order(), kDefaultOrder);
+  runInstaller("-delete -silent -plugin:Clock -cpr:currentPortrait");
+  EXPECT_EQ(readDeviceFile(kPortraitLayout), layout);
+  EXPECT_EQ(order(), kDefaultOrder);
+  // The list guards the home screen's own layouts only; a switch of the view is no edit
+  // of plugins.
+  runInstaller("-delete -silent -plugin:Clock -cpr:all");
+  EXPECT_EQ(blocksIn(kPortraitLayout).front(), "Home");
+  runInstaller("-change -silent -view:BronzeListView -cpr:currentPortrait");
+  EXPECT_EQ(status("ListView"), "Titanium");
+  EXPECT_NE(readDeviceFile(kPortraitLayout).find("<BronzeListView"), std::string::npos);
+}
+
+TEST_F(InstallerEndToEnd, TakesTheLayoutNameFromTheOrderElement) {
+  setHome("ExtensibilityXML", "<Plugins Order=\"Clock;Home\" CPRFileName=\"Custom\" />");
+  writeDeviceFile("\\Windows\\Custom_800x480.cpr", readDeviceFile(kLandscapeLayout));
+  runInstaller("-delete -silent -plugin:Home -cpr:currentLandscape -nochangechomereg");
+  EXPECT_EQ(status("callCPR"), "\\Windows\\Custom_800x480.cpr");
+  EXPECT_EQ(home("CPRFile"), "Titanium");
+  EXPECT_EQ(order(), "Clock;Home") << "-nochangechomereg holds back the order too";
+  runInstaller("-delete -silent -plugin:Home -cpr:currentLandscape");
+  EXPECT_EQ(home("CPRFile"), "Custom");
+  EXPECT_EQ(order(), "Clock;");
+  EXPECT_EQ(blocksIn("\\Windows\\Custom_800x480.cpr").size(), kDefaultBlocks.size() - 1);
+  EXPECT_EQ(blocksIn(kLandscapeLayout), kDefaultBlocks);
+}
+
+TEST_F(InstallerEndToEnd, StatusRecordKeepsTheCallBeforeAndMarksTheRun) {
+  runInstaller("-addchange -silent -isVARNSystemCall -plg:" + writeDefinition("A", 0) + " -cpr:currentPortrait");
+  runInstaller("-change -silent -view:BronzeListView -cpr:\\Windows\\Titanium_240x320.cpr");
+  EXPECT_EQ(status("lastCallAction"), "addchange");
+  EXPECT_EQ(status("lastCallPLG"), "\\A.plg");
+  EXPECT_EQ(status("lastCallCPR"), kPortraitLayout);
+  EXPECT_EQ(status("callAction"), "change");
+  EXPECT_EQ(status("callPLG"), "\\A.plg") << "kept from the call that named one";
+  EXPECT_EQ(status("callOverall"), "-change -silent -view:BronzeListView -cpr:\\Windows\\Titanium_240x320.cpr");
+  EXPECT_EQ(status("Version"), "1.0 rc3.1");
+  EXPECT_EQ(status("VARNhasChangedSomething"), "1");
+  EXPECT_EQ(status("ErrorNumber"), "351") << "no layout of that size yet";
+}
+
+TEST_F(InstallerEndToEnd, MarksTheSuitesOwnPageOnceComplete) {
+  auto& reg = platform().registry();
+  ASSERT_TRUE(reg.setValue(Root::kCurrentUser, kStatusKey, "VARNCompleteInstalled", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg.setValue(Root::kCurrentUser, kStatusKey, "is2StarPath", RegValue::Text("\\star.png")).ok());
+  runInstaller("-change -silent -cpr:currentPortrait");
+  EXPECT_FALSE(reg.keyExists(Root::kLocalMachine, "SOFTWARE\\Microsoft\\CHome\\VARN")) << "keys are not made";
+  ASSERT_TRUE(reg.createKey(Root::kLocalMachine, "SOFTWARE\\Microsoft\\CHome\\VARN\\Page1").ok());
+  runInstaller("-change -silent -cpr:currentPortrait");
+  EXPECT_EQ(reg.getValue(Root::kLocalMachine, "SOFTWARE\\Microsoft\\CHome\\VARN\\Page1", "starPNG")->text, "\\star.png");
+  EXPECT_EQ(reg.getValue(Root::kLocalMachine, "SOFTWARE\\Microsoft\\CHome\\VARN", "Updated")->dword, 1u);
+}
+
+TEST_F(InstallerEndToEnd, GivesWayToTheSuitesInstallerOnScreen) {
+  auto& windows = platform().windows();
+  ASSERT_TRUE(windows.registerClass("VARN_insClass", [](const platform::Message&) { return 0; }).ok());
+  auto window = windows.createWindow("VARN_insClass", "Installer");
+  ASSERT_TRUE(window.ok());
+  runInstaller("-delete -plugin:Clock -cpr:currentPortrait");
+  EXPECT_EQ(windows.foreground(), *window);
+  EXPECT_FALSE(platform().registry().keyExists(Root::kCurrentUser, kStatusKey));
+  EXPECT_EQ(blocksIn(kPortraitLayout), kDefaultBlocks);
+  EXPECT_TRUE(dialogs().empty());
+}
+
+TEST_F(InstallerEndToEnd, TwoInstallersAtOnceLoseNeitherPlugin) {
+  const std::string a = writeDefinition("A", 0), b = writeDefinition("B", 0);
+  std::vector<int> pids;
+  for (int round = 0; round < 3; ++round) {
+    for (const std::string& plg : {a, b}) {
+      auto r = platform().shell().execute({kInstaller, "-addchange -silent -plg:" + plg + " -cpr:currentPortrait",
+                                           false, std::chrono::milliseconds(-1)});
+      ASSERT_TRUE(r.ok());
+      pids.push_back(r->pid);
+    }
+    for (int pid : pids) ASSERT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
+    EXPECT_EQ(blocksIn(kPortraitLayout), with(with(kDefaultBlocks, "A"), "B")) << "round " << round;
+    EXPECT_EQ(home("Plugins").find(";A;B") != std::string::npos || home("Plugins").find(";B;A") != std::string::npos, true);
+    for (const char* name : {"A", "B"}) runInstaller(std::string("-delete -silent -cpr:currentPortrait -plugin:") + name);
+    pids.clear();
+  }
+}
+
+}  // namespace
+}  // namespace zelko::testing
