@@ -32,13 +32,9 @@ TEST(AppointmentDisplayTest, DurationParts) {
   EXPECT_EQ(durationText(75, DurationUnits{" days", "h", "min"}), "1h15min");
 }
 
-TEST(AppointmentDisplayTest, LabelsAcrossDays) {
+// Today's, tomorrow's and overnight labels are in the end-to-end tests.
+TEST(AppointmentDisplayTest, LabelsOfItemsBegunEarlierAndAllDayItems) {
   DurationUnits units;
-  EXPECT_EQ(slotLabel(timed(kToday, "14:00", kToday, 90), kToday, units), "14:00 - 1h30\nMeeting");
-  EXPECT_EQ(slotLabel(timed("20260325", "14:00", "20260325", 90), kToday, units),
-            "25/03/2026 14:00 - 1h30\nMeeting");
-  EXPECT_EQ(slotLabel(timed(kToday, "22:00", "20260325", 180), kToday, units),
-            "22:00 > 25/03/2026  3h\nMeeting");
   // Running since yesterday: its first day shows, the end is today.
   EXPECT_EQ(slotLabel(timed("20260323", "23:00", kToday, 0), kToday, units),
             "23/03/2026 23:00 >  \nMeeting");
