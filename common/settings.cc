@@ -63,6 +63,18 @@ Settings::~Settings() = default;
 
 void Settings::startUp(std::string_view programName, uint32_t buildNumber,
                        std::span<const std::string> args) {
+  earlier_form_ = false;
+  runStartUp(programName, buildNumber, args);
+}
+
+void Settings::startUpEarlier(std::string_view programName, uint32_t buildNumber,
+                              std::span<const std::string> args) {
+  earlier_form_ = true;
+  runStartUp(programName, buildNumber, args);
+}
+
+void Settings::runStartUp(std::string_view programName, uint32_t buildNumber,
+                          std::span<const std::string> args) {
   program_name_ = std::string(programName);
   regWriteNumber(platform_.registry(), platform::Root::kCurrentUser, kBuildNumbersKey, programName,
                  buildNumber);
@@ -101,13 +113,13 @@ void Settings::startUpFromCommandLine(std::string_view programName, uint32_t bui
 void Settings::enterHomeScreenMode() {
   home_screen_mode_ = true;
   suite_ini_.load(platform_.files(), suite_ini_path_);
-  skin_ini_.load(platform_.files(), skin_ini_path_);
+  loadSkinIni();
   loadSkinFolders();
 }
 
 void Settings::reloadSkin() {
   readSkinName();
-  skin_ini_.load(platform_.files(), skin_ini_path_);
+  loadSkinIni();
   suite_ini_.load(platform_.files(), suite_ini_path_);
   loadSkinFolders();
 }
@@ -170,6 +182,8 @@ const std::string& Settings::skinFolder(WidgetKind kind) const {
 }
 
 std::string_view Settings::defaultFolder(WidgetKind kind) const {
+  // The earlier start-up predates the google source: its name picks the msn folder there.
+  if (earlier_form_ && weather_ == "google") return defaultSkinFolder(kind, {});
   return defaultSkinFolder(kind, weather_);
 }
 
@@ -181,8 +195,21 @@ std::string Settings::readPluginText(std::string_view name, size_t maxUnits) {
 }
 
 void Settings::readSkinName() {
+  if (earlier_form_) {
+    skin_name_.clear();
+    skin_ini_path_.clear();
+    return;
+  }
   skin_name_ = readPluginText("SkinName", kMaxSkinNameUnits);
   skin_ini_path_ = install_folder_ + "skins\\" + skin_name_ + "\\" + skin_name_ + ".ini";
+}
+
+void Settings::loadSkinIni() {
+  if (skin_ini_path_.empty()) {
+    skin_ini_.clear();  // the earlier start-up has no skin INI file to load
+  } else {
+    skin_ini_.load(platform_.files(), skin_ini_path_);
+  }
 }
 
 void Settings::readSpecialFolders() {

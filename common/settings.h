@@ -93,6 +93,12 @@ class Settings {
   // themselves (the engine and its controller).
   void startUpFromCommandLine(std::string_view programName, uint32_t buildNumber, int showState,
                               std::string_view commandLine);
+  // The earlier start-up that the popup menu and the radio switcher still run: as
+  // startUp, but it reads no skin name and builds no skin INI path (both stay empty, and
+  // home-screen mode loads no skin INI document), and its default weather folder knows
+  // only msn and accu ("google" falls back to msn). Neither program shows skin images.
+  void startUpEarlier(std::string_view programName, uint32_t buildNumber,
+                      std::span<const std::string> args);
 
   // Loads the suite and skin INI documents (a missing file leaves one empty) and the
   // skin folders. -zelkotoday does this at start-up; the engine always does.
@@ -145,8 +151,13 @@ class Settings {
   std::string_view defaultFolder(WidgetKind kind) const;
   const std::string& lang() const { return lang_; }
   const std::string& weather() const { return weather_; }
+  // Whether the record was filled by startUpEarlier.
+  bool earlierForm() const { return earlier_form_; }
 
  private:
+  void runStartUp(std::string_view programName, uint32_t buildNumber,
+                  std::span<const std::string> args);
+  void loadSkinIni();
   std::string readPluginText(std::string_view name, size_t maxUnits);
   void readSkinName();
   void readSpecialFolders();
@@ -162,6 +173,7 @@ class Settings {
   IniDocument arguments_;
   std::vector<std::string> raw_arguments_;  // as given, for argumentText()
   bool home_screen_mode_ = false;
+  bool earlier_form_ = false;
   IniDocument suite_ini_;
   IniDocument skin_ini_;
   std::array<std::string, kWidgetKindCount> skin_folders_;

@@ -75,6 +75,7 @@ extern const Command kPowerCommands[];    // battery memory storage
 extern const Command kShowCommands[];     // show
 extern const Command kUiCommands[];       // ui
 extern const Command kScreenCommands[];   // screen
+extern const Command kHomeCommands[];     // home
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);

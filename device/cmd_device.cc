@@ -16,6 +16,7 @@
 #include "device/phone_defaults.h"
 #include "device/skin_install.h"
 #include "platform/sim/device_clock.h"
+#include "platform/sim/home_host.h"
 #include "platform/sim/process_info.h"
 
 extern char** environ;
@@ -47,12 +48,13 @@ const char kUpUsage[] =
     "\n"
     "Starts the device's background service: while the clock runs it writes the\n"
     "System\\State\\DateTime values at every minute and starts the timed starts that fall\n"
-    "due. Its output goes to run/service.log.\n";
+    "due; it also runs the home screen (see zelko-device home). Its output goes to\n"
+    "run/service.log.\n";
 
 const char kDownUsage[] =
     "usage: zelko-device down\n"
     "\n"
-    "Stops the background service, and the engine when it runs.\n";
+    "Stops the background service with the home screen, and the engine when it runs.\n";
 
 const char* const kPrograms[] = {"ZelkoWinToday", "ZelkoToday",  "ZelkoMeteo", "ZelkoContacts",
                                  "ZelkoSms",      "ZelkoCalendar", "ZelkoTools", "ZelkoMenu",
@@ -128,6 +130,11 @@ volatile sig_atomic_t stopRequested = 0;
 int service(Context& ctx, Args& args) {
   args.done();
   auto& device = ctx.device();
+  // The home screen's windows exist before the pid file tells up that the device is up.
+  platform::sim::HomeScreenHost home(device);
+  if (platform::Status s = home.start(); !s.ok()) {
+    std::fprintf(stderr, "zelko-device service: no home screen: %s\n", s.message().c_str());
+  }
   ProcessId self = platform::sim::currentProcess();
   {
     std::ofstream out(pidFile(ctx), std::ios::trunc);
@@ -145,7 +152,7 @@ int service(Context& ctx, Args& args) {
       lastMinute = minute;
     }
     int64_t untilNext = 60000 - now % 60000;
-    std::this_thread::sleep_for(std::chrono::milliseconds(std::min<int64_t>(untilNext + 5, 500)));
+    home.serve(std::chrono::milliseconds(std::min<int64_t>(untilNext + 5, 500)));
   }
   std::error_code ec;
   fs::remove(pidFile(ctx), ec);

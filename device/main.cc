@@ -31,6 +31,7 @@ const Command* const kGroups[] = {
     kShowCommands,
     kUiCommands,
     kScreenCommands,
+    kHomeCommands,
 };
 
 const Command* findCommand(const std::string& name) {

@@ -16,11 +16,21 @@ namespace zelko::platform {
 using WindowHandle = uint64_t;  // 0 is "no window"
 
 constexpr uint32_t kWmDestroy = 0x0002;
+constexpr uint32_t kWmSetRedraw = 0x000B;  // wParam 0 stops drawing, 1 resumes it
 constexpr uint32_t kWmPaint = 0x000F;
+constexpr uint32_t kWmClose = 0x0010;
 constexpr uint32_t kWmQuit = 0x0012;
-constexpr uint32_t kWmKeyDown = 0x0100;
+constexpr uint32_t kWmKeyDown = 0x0100;  // wParam: the virtual key
+constexpr uint32_t kWmKeyUp = 0x0101;
+constexpr uint32_t kWmCommand = 0x0111;  // wParam: the chosen command's identifier
 constexpr uint32_t kWmTimer = 0x0113;
 constexpr uint32_t kWmUser = 0x0400;
+
+// Virtual keys of the arrows.
+constexpr uint64_t kVkLeft = 0x25;
+constexpr uint64_t kVkUp = 0x26;
+constexpr uint64_t kVkRight = 0x27;
+constexpr uint64_t kVkDown = 0x28;
 
 struct Message {
   WindowHandle window = 0;
@@ -42,6 +52,12 @@ struct ScreenSize {
 std::optional<ScreenSize> parseScreenSize(std::string_view text);
 // "480x800".
 std::string screenSizeText(ScreenSize size);
+
+// A point of the screen, in pixels from its top left corner.
+struct Point {
+  int x = 0;
+  int y = 0;
+};
 
 struct WindowInfo {
   WindowHandle handle = 0;
@@ -107,6 +123,12 @@ class Windows {
 
   // The screen's size as it stands now (the phone's system metrics).
   virtual ScreenSize screenSize() = 0;
+  // Where the screen was last touched, which a touch screen keeps as its cursor: a
+  // program started by a tap opens its popup menu there. The middle of the screen until
+  // the first touch.
+  virtual Point cursorPosition() = 0;
+  // Moves the cursor, as a touch at `point` does.
+  virtual Status setCursorPosition(Point point) = 0;
 };
 
 }  // namespace zelko::platform

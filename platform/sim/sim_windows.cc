@@ -1,5 +1,6 @@
 #include "platform/sim/sim_windows.h"
 
+#include <charconv>
 #include <cstring>
 
 #include "platform/sim/process_info.h"
@@ -21,6 +22,17 @@ Packet packetOf(Packet::Kind kind, const Message& m) {
   p.message = m.message;
   p.wParam = m.wParam;
   p.lParam = m.lParam;
+  return p;
+}
+
+// Two numbers and the separator between them: the cursor is kept as "X,Y".
+std::optional<Point> parsePoint(const std::string& text, char separator) {
+  Point p;
+  const char* end = text.data() + text.size();
+  auto [mid, ec] = std::from_chars(text.data(), end, p.x);
+  if (ec != std::errc() || mid == end || *mid != separator) return std::nullopt;
+  auto [last, ec2] = std::from_chars(mid + 1, end, p.y);
+  if (ec2 != std::errc() || last != end) return std::nullopt;
   return p;
 }
 
@@ -345,6 +357,16 @@ Status SimWindows::invalidate(WindowHandle window) {
 ScreenSize SimWindows::screenSize() {
   // Device::create refuses a malformed size, so the fallback only covers a hand-edited store.
   return parseScreenSize(settings_.get("screen", "480x800")).value_or(ScreenSize{480, 800});
+}
+
+Point SimWindows::cursorPosition() {
+  if (auto touched = parsePoint(settings_.get("cursor", ""), ',')) return *touched;
+  ScreenSize screen = screenSize();
+  return {screen.width / 2, screen.height / 2};
+}
+
+Status SimWindows::setCursorPosition(Point point) {
+  return settings_.set("cursor", std::to_string(point.x) + "," + std::to_string(point.y));
 }
 
 }  // namespace zelko::platform::sim

@@ -46,6 +46,8 @@ class SimWindows final : public Windows {
   Status invalidate(WindowHandle window) override;
   // The device setting "screen", which `zelko-device init --screen` and `screen` set.
   ScreenSize screenSize() override;
+  Point cursorPosition() override;
+  Status setCursorPosition(Point point) override;
 
  private:
   struct Row {

@@ -106,6 +106,41 @@ TEST_F(SettingsTest, MissingOrChangedSkin) {
   EXPECT_EQ(s.skinIni().getText("Page1", "BG", ""), "RedBG");
 }
 
+TEST_F(SettingsTest, EarlierStartUpKnowsNoSkinAndNoGoogleFolder) {
+  pluginText("SkinName", "Blue");
+  pluginText("Weather", "google");
+  pluginText("meteo", "skins\\Blue\\meteo");
+  file("ZelkoToday.ini", "[Menu]\nx=1\n");
+  file("skins\\Blue\\Blue.ini", "[Page1]\nBattPNG=X\n");
+  Settings s(platform());
+  s.startUpEarlier("ZelkoMenu", 130, std::vector<std::string>{"ZelkoMenu.exe", "-zelkotoday"});
+  EXPECT_EQ(
+      regReadNumber(platform().registry(), p::Root::kCurrentUser, "Software\\Zelko", "ZelkoMenu"),
+      130u);
+  EXPECT_TRUE(s.earlierForm());
+  EXPECT_EQ(s.skinName(), "");
+  EXPECT_EQ(s.skinIniPath(), "");
+  EXPECT_TRUE(s.homeScreenMode());
+  EXPECT_EQ(s.suiteIni().getText("Menu", "x", ""), "1");
+  EXPECT_TRUE(s.skinIni().entries().empty());
+  EXPECT_EQ(s.skinFolder(WidgetKind::kMeteo), "skins\\Blue\\meteo");
+  EXPECT_EQ(s.defaultFolder(WidgetKind::kMeteo), "skins\\default\\msn");
+  s.reloadSkin();
+  EXPECT_EQ(s.skinIniPath(), "");
+  EXPECT_TRUE(s.skinIni().entries().empty());
+  pluginText("Weather", "accu");
+  s.loadSkinFolders();
+  EXPECT_EQ(s.defaultFolder(WidgetKind::kMeteo), "skins\\default\\accu");
+
+  // The current start-up on the same record is the whole one again.
+  pluginText("Weather", "google");
+  s.startUp("ZelkoSms", 160, std::vector<std::string>{"ZelkoSms.exe", "-zelkotoday"});
+  EXPECT_FALSE(s.earlierForm());
+  EXPECT_EQ(s.skinIniPath(), s.installPath("skins\\Blue\\Blue.ini"));
+  EXPECT_EQ(s.skinIni().getText("Page1", "BattPNG", ""), "X");
+  EXPECT_EQ(s.defaultFolder(WidgetKind::kMeteo), "skins\\default\\google");
+}
+
 TEST_F(SettingsTest, FindRunningInstance) {
   auto first = std::make_unique<Settings>(platform());
   EXPECT_FALSE(first->findRunningInstance("ZelkoToday"));
