@@ -152,7 +152,15 @@ TEST_F(ContactsEndToEnd, MenuFileForEachMixOfNumbersAndPreparedTexts) {
             "Late; sorry=%ZELKOTODAY%\\ZelkoSms.exe|-sms:\"+33 6 12\" -text:\"Late; sorry\"\r\n"
             "\r\n");
   EXPECT_EQ(launches("\\Program Files\\ZelkoToday\\ZelkoMenu.exe", "ZelkoContacts.mnu").size(), 1u);
+  // The popup menu shows what the file holds (and is closed by the queued answer).
+  ASSERT_TRUE(waitFor([&] { return journalEvents("menu").size() == 1; }));
+  std::string shown = journalEvents("menu")[0];
+  for (const char* label : {"\"SENDSMS\"", "\"My texts\"", "\"On my way\"", "\"Late; sorry\"",
+                            "\"Call +33 6 12\"", "\"Call 0800\""}) {
+    EXPECT_NE(shown.find(label), std::string::npos) << label << " in " << shown;
+  }
 
+  ASSERT_TRUE(waitFor([&] { return allLaunchesEnded(); }));
   ASSERT_EQ(contacts("-action:1"), 0);
   EXPECT_EQ(readFile(installed("ZelkoContacts.mnu")),
             "[Menu]\r\nCall 0145=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:0145\r\n\r\n");
