@@ -23,10 +23,10 @@ struct Watch {
   void (*run)(Widgets&);
 };
 
-// The callbacks in the order they are registered. The battery is watched twice, as the
-// phone's own shell did: each change runs the battery widget twice.
+// The callbacks in the order they are registered. The phone's own shell watched the
+// battery twice, running the widget (and its critical action) twice on each change for
+// nothing: once is enough.
 const Watch kWatches[] = {
-    {Root::kLocalMachine, "System\\State\\Battery", "Main", [](Widgets& w) { w.battery(); }},
     {Root::kLocalMachine, "System\\State\\Battery", "Main", [](Widgets& w) { w.battery(); }},
     {Root::kLocalMachine, "System\\State\\DateTime", "Time", [](Widgets& w) { w.time(); }},
     {Root::kLocalMachine, "System\\State\\Hardware", "WiFi", [](Widgets& w) { w.wifi(); }},

@@ -241,9 +241,9 @@ void BM_CallbackRoundTrip(benchmark::State& state) {
 }
 BENCHMARK(BM_CallbackRoundTrip)->Unit(benchmark::kMicrosecond);
 
-// What `zelko-device battery N` does, to the new BattVal heard here. The phone's shell
-// runs the battery widget twice on each change; the second run is left to finish outside
-// the timing, so each change meets an idle engine.
+// What `zelko-device battery N` does, to the new BattVal heard here. What the battery
+// widget does after BattVal is left to finish outside the timing, so each change meets an
+// idle engine.
 void BM_BatteryToBattVal(benchmark::State& state) {
   ProcessRig* rig = processRig();
   if (!rig->ok) return state.SkipWithError("the probe or the engine did not start");

@@ -56,7 +56,7 @@ std::vector<std::string> Args::rest() {
 }
 
 void Args::done() {
-  if (!args_.empty()) throw UsageError("unexpected argument " + args_.front());
+  if (!args_.empty()) throw UsageError("unexpected argument " + shortened(args_.front()));
 }
 
 platform::sim::Device& Context::device() {
@@ -93,17 +93,62 @@ std::string hexText(const std::vector<uint8_t>& bytes) {
   return out;
 }
 
-uint64_t parseNumber(const std::string& text, const std::string& what) {
-  std::string_view s = text;
+std::string shortened(const std::string& text) {
+  constexpr size_t kShown = 60;
+  if (text.size() <= kShown + 3) return text;
+  size_t cut = kShown;
+  // Not inside a character: back up over UTF-8 continuation bytes.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "...";
+}
+
+namespace {
+
+enum class Reading { kNumber, kTooLarge, kBad };
+
+// A decimal or 0x-hexadecimal unsigned number, the whole of `s`.
+Reading readUnsigned(std::string_view s, uint64_t& value) {
   int base = 10;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
     s.remove_prefix(2);
     base = 16;
   }
-  uint64_t value = 0;
   auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value, base);
-  if (s.empty() || ec != std::errc() || end != s.data() + s.size()) {
-    throw UsageError("bad " + what + " " + text + " (expected a number)");
+  if (s.empty() || end != s.data() + s.size()) return Reading::kBad;
+  if (ec == std::errc::result_out_of_range) return Reading::kTooLarge;
+  return ec == std::errc() ? Reading::kNumber : Reading::kBad;
+}
+
+UsageError badNumber(const std::string& text, const std::string& what) {
+  return UsageError("bad " + what + " " + shortened(text) + " (expected a number)");
+}
+
+}  // namespace
+
+uint64_t parseNumber(const std::string& text, const std::string& what, uint64_t max) {
+  uint64_t value = 0;
+  Reading r = readUnsigned(text, value);
+  if (r == Reading::kBad) throw badNumber(text, what);
+  if (r == Reading::kTooLarge || value > max) {
+    throw UsageError(what + " " + shortened(text) + " is out of range (at most " +
+                     std::to_string(max) + ")");
+  }
+  return value;
+}
+
+int64_t parseInteger(const std::string& text, const std::string& what, int64_t min, int64_t max) {
+  bool negative = !text.empty() && text[0] == '-';
+  uint64_t magnitude = 0;
+  Reading r = readUnsigned(std::string_view(text).substr(negative ? 1 : 0), magnitude);
+  if (r == Reading::kBad) throw badNumber(text, what);
+  // The magnitude of INT64_MIN is one past INT64_MAX.
+  uint64_t limit = negative ? uint64_t{1} << 63 : uint64_t{INT64_MAX};
+  int64_t value = 0;
+  bool fits = r == Reading::kNumber && magnitude <= limit;
+  if (fits) value = negative ? static_cast<int64_t>(uint64_t{0} - magnitude) : static_cast<int64_t>(magnitude);
+  if (!fits || value < min || value > max) {
+    throw UsageError(what + " " + shortened(text) + " is out of range (" + std::to_string(min) +
+                     " to " + std::to_string(max) + ")");
   }
   return value;
 }

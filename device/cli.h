@@ -2,6 +2,7 @@
 // one parser, one usage text per command, one way to fail.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -83,7 +84,13 @@ void check(const platform::Status& status);
 std::string escapeText(const std::string& text);
 // Binary data as lower-case hex digits, two a byte, nothing between them.
 std::string hexText(const std::vector<uint8_t>& bytes);
-// Parses a decimal or 0x-hexadecimal unsigned number; UsageError naming `what`.
-uint64_t parseNumber(const std::string& text, const std::string& what);
+// The one number parser of the tool. A decimal or 0x-hexadecimal unsigned number of at
+// most `max`; UsageError naming `what` for anything else, a number past `max` included
+// (it is never cut down to fit).
+uint64_t parseNumber(const std::string& text, const std::string& what, uint64_t max = UINT64_MAX);
+// The same with an optional leading '-', between `min` and `max`.
+int64_t parseInteger(const std::string& text, const std::string& what, int64_t min, int64_t max);
+// A text given on the command line as a message shows it: a long one cut to its start.
+std::string shortened(const std::string& text);
 
 }  // namespace zelko::device

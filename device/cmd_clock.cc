@@ -26,17 +26,18 @@ int clock(Context& ctx, Args& args) {
     std::string text = args.next("time");
     args.done();
     auto t = platform::parseIsoDateTime(text);
-    if (!t) throw UsageError("bad time " + text + " (expected YYYY-MM-DD HH:MM[:SS])");
+    if (!t) throw UsageError("bad time " + shortened(text) + " (expected YYYY-MM-DD HH:MM[:SS])");
     check(clock.setLocal(*t));
-    device.tick();
+    check(device.tick());
   } else if (sub == "advance") {
     std::string text = args.next("MINUTES");
     args.done();
-    bool negative = !text.empty() && text[0] == '-';
-    auto minutes = static_cast<int64_t>(parseNumber(negative ? text.substr(1) : text, "MINUTES"));
-    if (minutes > 100LL * 366 * 24 * 60) throw UsageError("MINUTES " + text + " is out of range");
-    check(clock.advanceMinutes(negative ? -minutes : minutes));
-    device.tick();
+    constexpr int64_t kCentury = 100LL * 366 * 24 * 60;
+    int64_t minutes = parseInteger(text, "MINUTES", -kCentury, kCentury);
+    platform::Status moved = clock.advanceMinutes(minutes);
+    if (moved.code() == platform::Status::Code::kInvalid) throw UsageError(moved.message());
+    check(moved);
+    check(device.tick());
   } else if (sub == "show") {
     args.done();
     std::string iso = platform::formatIsoDateTime(clock.localNow());
@@ -49,7 +50,7 @@ int clock(Context& ctx, Args& args) {
     args.done();
     check(clock.freeze());
   } else {
-    throw UsageError("unknown clock command " + sub);
+    throw UsageError("unknown clock command " + shortened(sub));
   }
   return 0;
 }

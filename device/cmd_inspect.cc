@@ -13,7 +13,11 @@ const char kJournalUsage[] =
     "Prints the device's journal, oldest first: launches and exit codes, files opened,\n"
     "calls, texts, bubbles, dialogs, menus. Plain form: SEQ<TAB>TIME<TAB>EVENT<TAB>FIELDS;\n"
     "with --json one JSON object a line with seq, time (device-local) and event.\n"
-    "--since SEQ prints only the events after SEQ.\n";
+    "--since SEQ prints only the events after SEQ.\n"
+    "\n"
+    "The journal keeps the newest events only (100,000 unless the device was made with\n"
+    "init --journal-limit): each new event drops the oldest past that number. Sequence\n"
+    "numbers are never reused, so --since goes on working across what was dropped.\n";
 
 const char kWindowsUsage[] =
     "usage: zelko-device windows\n"
@@ -23,7 +27,7 @@ const char kWindowsUsage[] =
 int journal(Context& ctx, Args& args) {
   bool json = args.flag("--json");
   int64_t since = 0;
-  if (auto s = args.option("--since")) since = static_cast<int64_t>(parseNumber(*s, "SEQ"));
+  if (auto s = args.option("--since")) since = parseInteger(*s, "SEQ", 0, INT64_MAX);
   args.done();
   for (const auto& e : ctx.device().journal().read(since)) {
     if (json) {

@@ -53,15 +53,11 @@ void apply(const platform::Status& s) {
 }
 
 uint64_t parseKilobytes(const std::string& text, const std::string& what) {
-  uint64_t kb = parseNumber(text, what);
-  if (kb > platform::sim::kMaxKilobytes) throw UsageError(what + " " + text + " is too large");
-  return kb;
+  return parseNumber(text, what, platform::sim::kMaxKilobytes);
 }
 
 uint32_t parsePercent(const std::string& text, const std::string& what) {
-  uint64_t p = parseNumber(text, what);
-  if (p > 100) throw UsageError(what + " " + text + " is not 0-100");
-  return static_cast<uint32_t>(p);
+  return static_cast<uint32_t>(parseNumber(text, what, 100));
 }
 
 void rejectRealWithSettings(bool real, bool anySetting) {
@@ -80,13 +76,14 @@ int battery(Context& ctx, Args& args) {
   if (real) {
     apply(power.useHostBattery());
   } else if (level || ac || noAc) {
-    platform::PowerStatus now = power.powerStatus();
-    uint8_t percent = now.batteryPercent;
+    std::optional<uint8_t> percent;
     if (level) {
       percent = *level == "none" ? platform::kNoBatteryReading
                                  : static_cast<uint8_t>(parsePercent(*level, "PERCENT"));
     }
-    apply(power.setBattery(percent, ac ? true : noAc ? false : now.acLine));
+    std::optional<bool> acLine;
+    if (ac || noAc) acLine = ac;
+    apply(power.changeBattery(percent, acLine));
   } else {
     platform::PowerStatus now = power.powerStatus();
     std::string percent = now.batteryPercent == platform::kNoBatteryReading

@@ -6,6 +6,7 @@
 #include "device/cli.h"
 #include "device/reg_file.h"
 #include "platform/date_time.h"
+#include "platform/text.h"
 
 namespace zelko::device {
 namespace {
@@ -29,13 +30,14 @@ const char kRegUsage[] =
     "--filetime stores the 8-byte file time of that moment, as the phone keeps times.\n"
     "del removes a value, or a key with everything below it.\n"
     "dump prints ROOT\\KEY<TAB>NAME<TAB>TYPE<TAB>DATA, one value a line (tabs and line\n"
-    "breaks in texts written as \\t, \\n, \\r).\n"
+    "breaks in key names, value names and texts written as \\t, \\n, \\r).\n"
+    "A key name holds at most 255 characters, a key path at most 512 levels.\n"
     "import and export read and write .reg files (REGEDIT4 or version 5.00). A file with\n"
     "an error changes nothing.\n";
 
 Root parseRootArg(const std::string& text) {
   auto root = platform::parseRoot(text);
-  if (!root) throw UsageError("unknown root " + text + " (expected HKLM or HKCU)");
+  if (!root) throw UsageError("unknown root " + shortened(text) + " (expected HKLM or HKCU)");
   return *root;
 }
 
@@ -43,10 +45,10 @@ std::vector<uint8_t> parseHex(const std::string& text) {
   std::string digits;
   for (char c : text) {
     if (c == ',' || c == ' ' || c == ':') continue;
-    if (!std::isxdigit(static_cast<unsigned char>(c))) throw UsageError("bad hex data " + text);
+    if (!std::isxdigit(static_cast<unsigned char>(c))) throw UsageError("bad hex data " + shortened(text));
     digits.push_back(c);
   }
-  if (digits.size() % 2) throw UsageError("bad hex data " + text + " (odd number of digits)");
+  if (digits.size() % 2) throw UsageError("bad hex data " + shortened(text) + " (odd number of digits)");
   std::vector<uint8_t> out;
   for (size_t i = 0; i < digits.size(); i += 2) {
     out.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
@@ -72,16 +74,20 @@ std::string dataText(const RegValue& v) {
 
 RegValue valueFromOptions(Args& args) {
   std::vector<RegValue> given;
-  if (auto t = args.option("--text")) given.push_back(RegValue::Text(*t));
+  if (auto t = args.option("--text")) {
+    // Stored as it came, such a text would come back altered from an export and import.
+    if (!platform::isValidUtf8(*t)) throw UsageError("the --text value is not valid UTF-8");
+    given.push_back(RegValue::Text(*t));
+  }
   if (auto d = args.option("--dword")) {
-    uint64_t n = parseNumber(*d, "DWORD");
-    if (n > 0xFFFFFFFFu) throw UsageError("DWORD " + *d + " is out of range");
-    given.push_back(RegValue::Dword(static_cast<uint32_t>(n)));
+    given.push_back(RegValue::Dword(static_cast<uint32_t>(parseNumber(*d, "DWORD", UINT32_MAX))));
   }
   if (auto b = args.option("--binary")) given.push_back(RegValue::Binary(parseHex(*b)));
   if (auto f = args.option("--filetime")) {
     auto t = platform::parseIsoDateTime(*f);
-    if (!t) throw UsageError("bad time " + *f + " (expected YYYY-MM-DD HH:MM[:SS])");
+    if (!t) throw UsageError("bad time " + shortened(*f) + " (expected YYYY-MM-DD HH:MM[:SS])");
+    // A file time counts from 1601: an earlier moment has none.
+    if (t->year < 1601) throw UsageError("--filetime " + shortened(*f) + " is before 1601");
     platform::FileTime ft = platform::toFileTime(*t);
     std::vector<uint8_t> bytes(8);
     for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(ft >> (8 * i));
@@ -91,10 +97,14 @@ RegValue valueFromOptions(Args& args) {
   return given.front();
 }
 
+// Key and value names are escaped like the data: a name holding a tab or a line break
+// must not pass for more fields or another line.
 void dumpKey(platform::Registry& reg, Root root, const std::string& key) {
+  std::string keyText = escapeText(key);
   for (const auto& v : reg.values(root, key)) {
-    std::printf("%s\\%s\t%s\t%s\t%s\n", platform::rootShortName(root), key.c_str(), v.name.c_str(),
-                typeName(v.value.type), escapeText(dataText(v.value)).c_str());
+    std::printf("%s\\%s\t%s\t%s\t%s\n", platform::rootShortName(root), keyText.c_str(),
+                escapeText(v.name).c_str(), typeName(v.value.type),
+                escapeText(dataText(v.value)).c_str());
   }
   for (const auto& sub : reg.subKeys(root, key)) dumpKey(reg, root, key.empty() ? sub : key + "\\" + sub);
 }
@@ -104,7 +114,8 @@ int regGet(Context& ctx, Args& args) {
   std::string key = args.next("KEY"), name = args.next("NAME");
   args.done();
   auto value = ctx.platform().registry().getValue(root, key, name);
-  if (!value.ok()) return 1;
+  if (value.status().code() == platform::Status::Code::kNotFound) return 1;
+  check(value.status());
   std::printf("%s\n", dataText(*value).c_str());
   return 0;
 }
@@ -139,7 +150,7 @@ int regDump(Context& ctx, Args& args) {
     return 0;
   }
   Root root = parseRootArg(*rootText);
-  if (key && !reg.keyExists(root, *key)) throw Failure("no key " + *key);
+  if (key && !reg.keyExists(root, *key)) throw Failure("no key " + shortened(*key));
   dumpKey(reg, root, key.value_or(""));
   return 0;
 }
@@ -186,7 +197,7 @@ int regExport(Context& ctx, Args& args) {
   std::string key = args.next("KEY"), file = args.next("FILE.reg");
   args.done();
   auto& reg = ctx.platform().registry();
-  if (!reg.keyExists(root, key)) throw Failure("no key " + key);
+  if (!reg.keyExists(root, key)) throw Failure("no key " + shortened(key));
   std::vector<RegKeyDump> keys;
   collectKeys(reg, root, key, keys);
   std::string text = writeRegFile(keys);
@@ -205,7 +216,7 @@ int reg(Context& ctx, Args& args) {
   if (sub == "dump") return regDump(ctx, args);
   if (sub == "import") return regImport(ctx, args);
   if (sub == "export") return regExport(ctx, args);
-  throw UsageError("unknown reg command " + sub);
+  throw UsageError("unknown reg command " + shortened(sub));
 }
 
 const char kNotificationsUsage[] =

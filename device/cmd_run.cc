@@ -67,24 +67,22 @@ int action(Context& ctx, Args& args) {
   args.done();
   auto& p = ctx.platform();
   ActionRun run = runAction(p.shell(), p.ui(), specialFolders(p.shell()), text, wait);
-  if (!run.started) throw Failure("nothing could be run for " + (run.expanded.empty() ? text : run.expanded));
+  if (!run.started) {
+    throw Failure("nothing could be run for " + shortened(run.expanded.empty() ? text : run.expanded));
+  }
   return wait && run.exitCode ? *run.exitCode : 0;
 }
 
 int post(Context& ctx, Args& args) {
   std::string className = args.next("CLASS");
   platform::Message m;
-  m.message = static_cast<uint32_t>(parseNumber(args.next("MESSAGE"), "MESSAGE"));
+  m.message = static_cast<uint32_t>(parseNumber(args.next("MESSAGE"), "MESSAGE", UINT32_MAX));
   if (auto w = args.nextOptional()) m.wParam = parseNumber(*w, "WPARAM");
-  if (auto l = args.nextOptional()) {
-    bool negative = !l->empty() && (*l)[0] == '-';
-    uint64_t magnitude = parseNumber(negative ? l->substr(1) : *l, "LPARAM");
-    m.lParam = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  }
+  if (auto l = args.nextOptional()) m.lParam = parseInteger(*l, "LPARAM", INT64_MIN, INT64_MAX);
   args.done();
   auto& windows = ctx.platform().windows();
   m.window = windows.findWindow(className);
-  if (!m.window) throw Failure("no window of class " + className);
+  if (!m.window) throw Failure("no window of class " + shortened(className));
   check(windows.postMessage(m));
   return 0;
 }

@@ -69,13 +69,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zelko-device: %s needs the device's folder\n", args[i].c_str());
         return 2;
       }
+      if (args[i + 1].empty()) {
+        std::fprintf(stderr, "zelko-device: %s needs the device's folder, not an empty name\n",
+                     args[i].c_str());
+        return 2;
+      }
       dir = args[i + 1];
       i += 2;
     } else if (args[i] == "--help" || args[i] == "-h") {
       printUsage(stdout);
       return 0;
     } else {
-      std::fprintf(stderr, "zelko-device: unknown option %s\n", args[i].c_str());
+      std::fprintf(stderr, "zelko-device: unknown option %s\n", shortened(args[i]).c_str());
       return 2;
     }
   }
@@ -85,7 +90,8 @@ int main(int argc, char** argv) {
   }
   const Command* command = findCommand(args[i]);
   if (!command) {
-    std::fprintf(stderr, "zelko-device: unknown command %s (see zelko-device --help)\n", args[i].c_str());
+    std::fprintf(stderr, "zelko-device: unknown command %s (see zelko-device --help)\n",
+                 shortened(args[i]).c_str());
     return 2;
   }
   Args rest(std::vector<std::string>(args.begin() + static_cast<long>(i) + 1, args.end()));
@@ -101,6 +107,10 @@ int main(int argc, char** argv) {
                  e.what(), command->name);
     return 2;
   } catch (const Failure& e) {
+    std::fprintf(stderr, "zelko-device %s: %s\n", command->name, e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    // The host refusing something (a folder that cannot be made, memory): said, not aborted.
     std::fprintf(stderr, "zelko-device %s: %s\n", command->name, e.what());
     return 1;
   }

@@ -1,8 +1,9 @@
 #include "device/skin_install.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "platform/sim/bounded_read.h"
+#include "platform/sim/sim_files.h"
 
 namespace zelko::device {
 namespace {
@@ -10,14 +11,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kInstallFolder[] = "\\Program Files\\ZelkoToday";
-
-platform::Result<std::string> readHostFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  if (!in) return platform::Status::IoError("cannot read " + path.string());
-  return bytes.str();
-}
 
 // A host path below `base` as a device path below `deviceBase`.
 std::string devicePath(const std::string& deviceBase, const fs::path& base, const fs::path& path) {
@@ -27,7 +20,7 @@ std::string devicePath(const std::string& deviceBase, const fs::path& base, cons
 }
 
 platform::Status copyFile(const fs::path& from, const std::string& to, platform::Files& files) {
-  auto bytes = readHostFile(from);
+  auto bytes = platform::sim::readBoundedFile(from, platform::sim::SimFiles::kMaxReadBytes, from.string());
   if (!bytes.ok()) return bytes.status();
   return files.writeFile(to, *bytes);
 }

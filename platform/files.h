@@ -28,7 +28,8 @@ class Files {
 
   virtual bool exists(std::string_view path) = 0;
   virtual bool isDirectory(std::string_view path) = 0;
-  // The whole file as bytes; NotFound / IoError.
+  // The whole file as bytes; NotFound / IoError, Invalid for what is not a regular file
+  // or is past the device's size limit for a read.
   virtual Result<std::string> readFile(std::string_view path) = 0;
   // The file as UTF-8 text: UTF-8 (a BOM is dropped) or UTF-16LE with a BOM (converted).
   virtual Result<std::string> readText(std::string_view path) = 0;

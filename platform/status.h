@@ -7,7 +7,7 @@
 
 namespace zelko::platform {
 
-class Status {
+class [[nodiscard]] Status {
  public:
   enum class Code { kOk, kNotFound, kInvalid, kIoError, kBusy, kUnsupported, kFailed };
 
@@ -33,7 +33,7 @@ class Status {
 
 // A value or the Status that explains why there is none.
 template <typename T>
-class Result {
+class [[nodiscard]] Result {
  public:
   Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit on purpose
   Result(Status status) : status_(std::move(status)) {}  // NOLINT

@@ -127,4 +127,16 @@ std::string utf8ToUtf16le(std::string_view text) {
   return out;
 }
 
+bool isValidUtf8(std::string_view text) {
+  if (text.size() > static_cast<size_t>(INT32_MAX)) return false;
+  const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(s, i, length, c);
+    if (c < 0) return false;
+  }
+  return true;
+}
+
 }  // namespace zelko::platform

@@ -18,6 +18,10 @@ size_t utf16Length(std::string_view text);
 // The longest prefix of at most `units` UTF-16 code units that does not split a character.
 std::string_view utf16Prefix(std::string_view text, size_t units);
 
+// True when `text` is well-formed UTF-8: no stray or missing continuation bytes, no
+// overlong forms, no surrogates, nothing past U+10FFFF.
+bool isValidUtf8(std::string_view text);
+
 // UTF-16LE bytes to UTF-8 (unpaired surrogates become U+FFFD), and back.
 std::string utf16leToUtf8(std::string_view bytes);
 std::string utf8ToUtf16le(std::string_view text);

@@ -1,8 +1,6 @@
 #include "platform/sim/db.h"
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <thread>
 
 namespace zelko::platform::sim {
@@ -12,70 +10,101 @@ namespace {
 // enough that a stuck store shows up as an error rather than a hang.
 constexpr int kBusyTimeoutMs = 30000;
 
-Status sqliteError(sqlite3* db, std::string_view what) {
-  return Status::IoError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+bool isBusy(int rc) {
+  int primary = rc & 0xff;
+  return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+std::string damagedStore(const std::filesystem::path& path) {
+  return path.string() + " is damaged or not a device store";
+}
+
+// One line naming the store's file: what failed, and why.
+Status storeError(const std::filesystem::path& path, int rc, std::string_view what,
+                  std::string_view why) {
+  int primary = rc & 0xff;
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) {
+    return Status::IoError(damagedStore(path) + " (" + std::string(why) + ")");
+  }
+  std::string m = path.string() + ": " + std::string(what) + ": " + std::string(why);
+  return isBusy(rc) ? Status::Busy(std::move(m)) : Status::IoError(std::move(m));
 }
 
 }  // namespace
 
 Statement& Statement::bind(int index, int64_t value) {
-  sqlite3_bind_int64(stmt_, index, value);
+  if (stmt_) sqlite3_bind_int64(stmt_, index, value);
   return *this;
 }
 
 Statement& Statement::bind(int index, std::string_view text) {
   // An empty view may carry no pointer at all; SQLite would store that as NULL, which
   // is not the empty text the caller meant (the unnamed value, an untitled window).
-  sqlite3_bind_text(stmt_, index, text.data() ? text.data() : "", static_cast<int>(text.size()),
-                    SQLITE_TRANSIENT);
+  if (stmt_) {
+    sqlite3_bind_text(stmt_, index, text.data() ? text.data() : "", static_cast<int>(text.size()),
+                      SQLITE_TRANSIENT);
+  }
   return *this;
 }
 
 Statement& Statement::bindBlob(int index, std::string_view bytes) {
   // A zero-length blob must still be a blob, not NULL.
-  sqlite3_bind_blob(stmt_, index, bytes.empty() ? "" : bytes.data(),
-                    static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  if (stmt_) {
+    sqlite3_bind_blob(stmt_, index, bytes.empty() ? "" : bytes.data(),
+                      static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  }
   return *this;
 }
 
 Statement& Statement::bindNull(int index) {
-  sqlite3_bind_null(stmt_, index);
+  if (stmt_) sqlite3_bind_null(stmt_, index);
   return *this;
 }
 
 bool Statement::step() {
+  if (!stmt_) return false;
   rc_ = sqlite3_step(stmt_);
+  if (!ok()) error_ = sqlite3_errmsg(db_.handle());
   return rc_ == SQLITE_ROW;
+}
+
+Status Statement::status() const {
+  if (ok()) return Status::Ok();
+  return storeError(db_.path(), rc_, "statement failed", error_);
 }
 
 Status Statement::run() {
   while (step()) {
   }
-  Status s = ok() ? Status::Ok() : sqliteError(db_, "statement failed");
+  Status s = status();
   reset();
   return s;
 }
 
-int64_t Statement::columnInt(int col) { return sqlite3_column_int64(stmt_, col); }
+int64_t Statement::columnInt(int col) { return stmt_ ? sqlite3_column_int64(stmt_, col) : 0; }
 
 std::string Statement::columnText(int col) {
-  const unsigned char* t = sqlite3_column_text(stmt_, col);
+  const unsigned char* t = stmt_ ? sqlite3_column_text(stmt_, col) : nullptr;
   return t ? std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(stmt_, col))
            : std::string();
 }
 
 std::string Statement::columnBlob(int col) {
-  const void* b = sqlite3_column_blob(stmt_, col);
+  const void* b = stmt_ ? sqlite3_column_blob(stmt_, col) : nullptr;
   return b ? std::string(static_cast<const char*>(b), sqlite3_column_bytes(stmt_, col))
            : std::string();
 }
 
-bool Statement::columnIsNull(int col) { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
+bool Statement::columnIsNull(int col) {
+  return !stmt_ || sqlite3_column_type(stmt_, col) == SQLITE_NULL;
+}
 
 void Statement::reset() {
+  if (!stmt_) return;  // a failed preparation keeps its error for every use
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
   rc_ = SQLITE_OK;
+  error_.clear();
 }
 
 Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& path, bool create) {
@@ -83,20 +112,49 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
-    Status s = sqliteError(db, "cannot open " + path.string());
+    Status s = storeError(path, rc, "cannot open", db ? sqlite3_errmsg(db) : "out of memory");
     sqlite3_close(db);
     return s;
   }
-  std::unique_ptr<Database> out(new Database(db));
+  std::unique_ptr<Database> out(new Database(db, path));
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   Status s = out->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
   if (!s.ok()) return s;
   return out;
 }
 
+Result<std::unique_ptr<Database>> Database::openStore(const std::filesystem::path& path,
+                                                      std::initializer_list<const char*> tables) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    return Status::NotFound(path.string() + " is missing (a device's stores are made by init)");
+  }
+  // An empty file would pass for an empty database, and opening it would make it one.
+  if (std::filesystem::file_size(path, ec) == 0 && !ec) {
+    return Status::IoError(damagedStore(path) + " (the file is empty)");
+  }
+  auto opened = Database::open(path, false);
+  if (!opened.ok()) return opened.status();
+  Database& db = **opened;
+  auto guard = db.lock();
+  Statement& q = db.prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+  for (const char* table : tables) {
+    bool found = q.bind(1, std::string_view(table)).step();
+    Status s = q.status();
+    q.reset();
+    if (!s.ok()) return s;
+    if (!found) return Status::IoError(damagedStore(path) + " (no table " + table + ")");
+  }
+  return std::move(*opened);
+}
+
 Database::~Database() {
   for (auto& [sql, entry] : cache_) sqlite3_finalize(entry.first);
   sqlite3_close(db_);
+}
+
+Status Database::error(std::string_view what) {
+  return storeError(path_, sqlite3_extended_errcode(db_), what, sqlite3_errmsg(db_));
 }
 
 Status Database::exec(std::string_view sql) {
@@ -105,7 +163,7 @@ Status Database::exec(std::string_view sql) {
   char* err = nullptr;
   int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &err);
   if (rc == SQLITE_OK) return Status::Ok();
-  Status s = Status::IoError(err ? err : sqlite3_errmsg(db_));
+  Status s = storeError(path_, rc, "cannot run a statement", err ? err : sqlite3_errmsg(db_));
   sqlite3_free(err);
   return s;
 }
@@ -120,40 +178,94 @@ Statement& Database::prepare(std::string_view sql) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v3(db_, key.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
       SQLITE_OK) {
-    // Statements are fixed texts of this library: a failure is a programming error.
-    std::fprintf(stderr, "zelko: bad SQL %s: %s\n", key.c_str(), sqlite3_errmsg(db_));
-    std::abort();
+    // The texts are this library's own, so the store is at fault (damaged, or not one of
+    // ours): the statement reports it when used, and a later call tries again.
+    sqlite3_finalize(stmt);
+    if (!failed_) failed_ = std::make_unique<Statement>(*this, nullptr);
+    failed_->rc_ = sqlite3_extended_errcode(db_);
+    if (failed_->ok()) failed_->rc_ = SQLITE_ERROR;
+    failed_->error_ = sqlite3_errmsg(db_);
+    return *failed_;
   }
   auto& entry = cache_[key];
   entry.first = stmt;
-  entry.second = std::make_unique<Statement>(db_, stmt);
+  entry.second = std::make_unique<Statement>(*this, stmt);
   return *entry.second;
 }
 
-Status Database::write(const std::function<Status()>& body) {
-  auto guard = lock();
-  // BEGIN IMMEDIATE waits through the busy timeout; in the rare case it still reports busy
-  // (a checkpoint racing a writer) try again rather than hand the error to a program.
-  int attempts = 0;
-  for (;;) {
-    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) break;
-    if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || ++attempts > 100) {
-      return sqliteError(db_, "cannot begin a write");
+Status Database::transact(bool immediate, const std::function<Status()>& body) {
+  std::vector<std::function<void()>> then;
+  {
+    auto guard = lock();
+    if (depth_ > 0) return writeNested(body);
+    // BEGIN IMMEDIATE waits through the busy timeout; in the rare case it still reports
+    // busy (a checkpoint racing a writer) try again rather than hand the error to a program.
+    int attempts = 0;
+    for (;;) {
+      int rc = sqlite3_exec(db_, immediate ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+      if (rc == SQLITE_OK) break;
+      if (!isBusy(rc) || ++attempts > 100) return error("cannot begin a transaction");
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    depth_ = 1;
+    Status s = body();
+    depth_ = 0;
+    if (s.ok() && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      s = error("cannot commit");
+    }
+    then.swap(committed_);
+    if (!s.ok()) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      return s;
+    }
   }
-  Status s = body();
-  if (!s.ok()) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    return s;
-  }
-  if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    Status err = sqliteError(db_, "cannot commit");
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    return err;
-  }
+  for (auto& f : then) f();
   return Status::Ok();
+}
+
+Status Database::write(const std::function<Status()>& body) { return transact(true, body); }
+
+Status Database::writeUnlessSettled(const std::function<Result<bool>()>& settled,
+                                   const std::function<Status()>& body) {
+  auto whole = [&]() -> Status {
+    auto done = settled();
+    if (!done.ok()) return done.status();
+    return *done ? Status::Ok() : body();
+  };
+  // Nested only inside a write of this very thread: one that holds the lock already.
+  bool nested = false;
+  if (std::unique_lock own(mutex_, std::try_to_lock); own.owns_lock()) nested = depth_ > 0;
+  Status s = transact(false, whole);
+  // A read cannot become a write once another writer has changed what it read: start
+  // again holding the write lock from the outset.
+  if (s.code() == Status::Code::kBusy && !nested) return transact(true, whole);
+  return s;
+}
+
+Status Database::writeNested(const std::function<Status()>& body) {
+  if (sqlite3_exec(db_, "SAVEPOINT part", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return error("cannot begin a part of a write");
+  }
+  size_t pending = committed_.size();
+  ++depth_;
+  Status s = body();
+  --depth_;
+  if (!s.ok()) {
+    sqlite3_exec(db_, "ROLLBACK TO part", nullptr, nullptr, nullptr);
+    committed_.resize(pending);
+  }
+  sqlite3_exec(db_, "RELEASE part", nullptr, nullptr, nullptr);
+  return s;
+}
+
+void Database::afterCommit(std::function<void()> then) {
+  auto guard = lock();
+  if (depth_ == 0) {
+    guard.unlock();
+    then();
+    return;
+  }
+  committed_.push_back(std::move(then));
 }
 
 int64_t Database::lastInsertId() { return sqlite3_last_insert_rowid(db_); }

@@ -2,6 +2,7 @@
 
 #include <unicode/locid.h>
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -87,7 +88,7 @@ class SimDevice final : public Device, public Platform {
         regDb_(std::move(reg)),
         settings_(*regDb_),
         clock_(settings_, std::move(zone)),
-        journal_(std::move(journalDb), clock_),
+        journal_(std::move(journalDb), clock_, settings_.getInt("journal.limit", kDefaultJournalLimit)),
         locale_(settings_.get("locale", "en-US")),
         files_(dir_ / "fs"),
         runtime_(settings_.get("device-id", "device")),
@@ -111,7 +112,7 @@ class SimDevice final : public Device, public Platform {
   DeviceClock& deviceClock() override { return clock_; }
   DeviceSettings& settings() override { return settings_; }
   UiAnswers& uiAnswers() override { return answers_; }
-  void tick() override { heartbeat(registry_, clock_, shell_); }
+  Status tick() override { return heartbeat(registry_, clock_, shell_); }
 
   Registry& registry() override { return registry_; }
   Notifications& notifications() override { return notifications_; }
@@ -156,9 +157,10 @@ Result<std::unique_ptr<Device>> openWith(const fs::path& dir, int argc, char** a
   if (!fs::exists(dir / "registry.db", ec)) {
     return Status::NotFound("no device in " + dir.string() + " (create one with: zelko-device init)");
   }
-  auto reg = Database::open(dir / "registry.db", false);
+  auto reg = Database::openStore(dir / "registry.db", {"keys", "vals", "watches", "launches",
+                                                      "windows", "timed_starts", "settings"});
   if (!reg.ok()) return reg.status();
-  auto journal = Database::open(dir / "journal.db", false);
+  auto journal = Database::openStore(dir / "journal.db", {"events"});
   if (!journal.ok()) return journal.status();
   DeviceSettings settings(**reg);
   auto zone = TimeZone::open(settings.get("timezone", "UTC"));
@@ -181,6 +183,7 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
     return Status::Invalid("bad screen size " + options.screen + " (expected WIDTHxHEIGHT)");
   }
   if (!knownLocale(options.locale)) return Status::Invalid("unknown locale " + options.locale);
+  if (options.journalLimit < 1) return Status::Invalid("the journal must keep at least one event");
   auto zone = TimeZone::open(options.timezone);
   if (!zone.ok()) return Status::Invalid("unknown time zone " + options.timezone);
 
@@ -220,7 +223,8 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   s = settings.set({{"device-id", randomId()}, {"screen", screenSizeText(*screen)},
                     {"locale", options.locale}, {"timezone", zone->name()},
                     {"clock.mode", "frozen"}, {"clock.base", std::to_string(now)},
-                    {"clock.since", std::to_string(hostUtcMs())}});
+                    {"clock.since", std::to_string(hostUtcMs())},
+                    {"journal.limit", std::to_string(options.journalLimit)}});
   if (!s.ok()) return s;
   reg->reset();
   // The device exists once registry.db does: a half-made one is never opened.

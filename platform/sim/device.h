@@ -2,6 +2,7 @@
 // sockets of live windows. One Device object per process opens it.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/sim/journal.h"
 #include "platform/status.h"
 
 namespace zelko::platform::sim {
@@ -22,6 +24,7 @@ struct DeviceOptions {
   std::string screen = "480x800";
   std::string locale = "en-US";
   std::string timezone = "UTC";
+  int64_t journalLimit = kDefaultJournalLimit;  // the newest events the journal keeps
 };
 
 class Device {
@@ -55,8 +58,9 @@ class Device {
   // The clock's heartbeat: writes System\State\DateTime "Time" for the current minute of
   // the device clock (and "Date" when the day changed) through the notifying setter, then
   // starts the timed starts that fell due. The background service calls it every minute;
-  // setting the clock calls it at once.
-  virtual void tick() = 0;
+  // setting the clock calls it at once. The error of a value that could not be written or
+  // of the timed starts that could not be taken; a start that fails is only logged.
+  virtual Status tick() = 0;
 
  protected:
   Device() = default;

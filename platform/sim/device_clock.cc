@@ -4,6 +4,16 @@
 #include <thread>
 
 namespace zelko::platform::sim {
+namespace {
+
+// The clock stays where file times can name it: 1601 to the end of 30827.
+bool inCalendar(int64_t utcMs) {
+  static const int64_t first = toEpochMs(DateTime{});
+  static const int64_t last = toEpochMs(DateTime{30827, 12, 0, 31, 23, 59, 59, 999});
+  return utcMs >= first && utcMs <= last;
+}
+
+}  // namespace
 
 int64_t hostUtcMs() {
   using namespace std::chrono;
@@ -46,20 +56,36 @@ std::chrono::steady_clock::time_point DeviceClock::steadyNow() {
 void DeviceClock::sleep(std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }
 
 Status DeviceClock::store(bool frozen, int64_t deviceUtcMs) {
-  return settings_.set({{"clock.mode", frozen ? "frozen" : "running"},
-                        {"clock.base", std::to_string(deviceUtcMs)},
-                        {"clock.since", std::to_string(hostUtcMs())}});
+  for (auto [name, value] : {std::pair<const char*, std::string>{"clock.mode", frozen ? "frozen" : "running"},
+                             {"clock.base", std::to_string(deviceUtcMs)},
+                             {"clock.since", std::to_string(hostUtcMs())}}) {
+    Status s = settings_.setInTransaction(name, value);
+    if (!s.ok()) return s;
+  }
+  return Status::Ok();
 }
 
 Status DeviceClock::setLocal(const DateTime& local) {
-  return store(frozen(), zone_.localToUtcMs(toEpochMs(local)));
+  return settings_.update([&] { return store(frozen(), zone_.localToUtcMs(toEpochMs(local))); });
 }
 
 Status DeviceClock::advanceMinutes(int64_t minutes) {
-  return store(frozen(), utcMs() + minutes * 60000);
+  return settings_.update([&] {
+    int64_t moved = 0;
+    if (__builtin_mul_overflow(minutes, int64_t{60000}, &moved) ||
+        __builtin_add_overflow(utcMs(), moved, &moved) || !inCalendar(moved)) {
+      return Status::Invalid("the clock cannot move by " + std::to_string(minutes) + " minutes");
+    }
+    return store(frozen(), moved);
+  });
 }
 
-Status DeviceClock::freeze() { return store(true, utcMs()); }
-Status DeviceClock::run() { return store(false, utcMs()); }
+Status DeviceClock::freeze() {
+  return settings_.update([&] { return store(true, utcMs()); });
+}
+
+Status DeviceClock::run() {
+  return settings_.update([&] { return store(false, utcMs()); });
+}
 
 }  // namespace zelko::platform::sim

@@ -28,13 +28,17 @@ class DeviceClock final : public Clock {
   // Milliseconds since 1970 UTC on the device clock.
   int64_t utcMs();
   bool frozen();
+  // Each change reads the clock and stores the new one in one transaction, so that
+  // changes made at once by several programs all count.
   // Sets the device-local time, keeping the mode.
   Status setLocal(const DateTime& local);
+  // Invalid when the clock would leave the calendar.
   Status advanceMinutes(int64_t minutes);
   Status freeze();
   Status run();
 
  private:
+  // Inside a settings update: stores the mode and the device time now.
   Status store(bool frozen, int64_t deviceUtcMs);
 
   DeviceSettings& settings_;

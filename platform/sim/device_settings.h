@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -27,8 +28,12 @@ class DeviceSettings {
   Status set(std::initializer_list<std::pair<std::string_view, std::string>> values);
   // An integer setting; `fallback` when missing or not a number.
   int64_t getInt(std::string_view name, int64_t fallback);
-  // For use inside Database::write: sets without its own transaction.
+  // For use inside update(): sets without a transaction of its own.
   Status setInTransaction(std::string_view name, std::string_view value);
+  // Runs `body` in one write transaction (BEGIN IMMEDIATE), so that what it reads with
+  // get() cannot change before what it sets is written: every read-modify-write of the
+  // settings goes through here.
+  Status update(const std::function<Status()>& body) { return db_.write(body); }
 
  private:
   Database& db_;

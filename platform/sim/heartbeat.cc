@@ -1,5 +1,7 @@
 #include "platform/sim/heartbeat.h"
 
+#include "platform/sim/log.h"
+
 namespace zelko::platform::sim {
 
 std::vector<uint8_t> fileTimeBytes(FileTime ft) {
@@ -8,7 +10,7 @@ std::vector<uint8_t> fileTimeBytes(FileTime ft) {
   return bytes;
 }
 
-void heartbeat(Registry& registry, Clock& clock, SimShell& shell) {
+Status heartbeat(Registry& registry, Clock& clock, SimShell& shell) {
   DateTime now = clock.localNow();
   DateTime minute = now;
   minute.second = 0;
@@ -17,15 +19,21 @@ void heartbeat(Registry& registry, Clock& clock, SimShell& shell) {
   day.hour = 0;
   day.minute = 0;
   // Date first: a program woken by Time then already reads the new day.
-  registry.setValue(Root::kLocalMachine, kDateTimeKey, "Date",
-                    RegValue::Binary(fileTimeBytes(toFileTime(day))));
-  registry.setValue(Root::kLocalMachine, kDateTimeKey, "Time",
-                    RegValue::Binary(fileTimeBytes(toFileTime(minute))));
-  for (const std::string& file : shell.takeDueStarts(now)) {
+  Status s = registry.setValue(Root::kLocalMachine, kDateTimeKey, "Date",
+                               RegValue::Binary(fileTimeBytes(toFileTime(day))));
+  if (!s.ok()) return s;
+  s = registry.setValue(Root::kLocalMachine, kDateTimeKey, "Time",
+                        RegValue::Binary(fileTimeBytes(toFileTime(minute))));
+  if (!s.ok()) return s;
+  auto due = shell.takeDueStarts(now);
+  if (!due.ok()) return due.status();
+  for (const std::string& file : *due) {
     ExecRequest r;
     r.file = file;
-    shell.execute(r);  // a start that fails is in the journal
+    // One start that fails keeps none of the others from starting; it is in the journal.
+    logFailure("timed start of " + file, shell.execute(r).status());
   }
+  return Status::Ok();
 }
 
 }  // namespace zelko::platform::sim

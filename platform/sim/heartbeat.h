@@ -13,6 +13,6 @@ inline constexpr char kDateTimeKey[] = "System\\State\\DateTime";
 std::vector<uint8_t> fileTimeBytes(FileTime ft);
 
 // See Device::tick.
-void heartbeat(Registry& registry, Clock& clock, SimShell& shell);
+Status heartbeat(Registry& registry, Clock& clock, SimShell& shell);
 
 }  // namespace zelko::platform::sim

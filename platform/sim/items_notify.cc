@@ -1,6 +1,7 @@
 // Change messages of the item store. A registration names the window and the process
 // that owns it, so that a writer can skip its own windows (the phone tells a program only
 // of changes others made) and drop registrations whose process is gone.
+#include "platform/sim/log.h"
 #include "platform/sim/items_store.h"
 
 namespace zelko::platform::sim {
@@ -70,7 +71,7 @@ void SimItems::announce(ItemFolder folder, uint32_t message) {
     }
   }
   if (gone.empty()) return;
-  db.write([&] {
+  logFailure("cannot drop the change windows of ended programs", db.write([&] {
     for (WindowHandle w : gone) {
       Status s = db.prepare("DELETE FROM change_windows WHERE folder = ? AND hwnd = ?")
                      .bind(1, static_cast<int64_t>(folder))
@@ -79,7 +80,7 @@ void SimItems::announce(ItemFolder folder, uint32_t message) {
       if (!s.ok()) return s;
     }
     return Status::Ok();
-  });
+  }));
 }
 
 }  // namespace zelko::platform::sim

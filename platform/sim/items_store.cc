@@ -170,11 +170,10 @@ Status SimItems::createSchema(Database& db) {
 Result<Database*> SimItems::db() {
   std::lock_guard guard(openMutex_);
   if (db_) return db_.get();
-  auto opened = Database::open(pimPath_, true);
+  // Made by init only: a store that went missing or empty is said so, never made anew
+  // empty in its place with every contact gone.
+  auto opened = Database::openStore(pimPath_, {"items", "contacts", "appointments", "change_windows"});
   if (!opened.ok()) return opened.status();
-  // A device made before the store existed gets its tables here.
-  Status s = createSchema(**opened);
-  if (!s.ok()) return s;
   db_ = std::move(*opened);
   return db_.get();
 }

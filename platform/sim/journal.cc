@@ -2,9 +2,11 @@
 
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/sim/log.h"
 #include "platform/sim/sim_journal.h"
 
 namespace zelko::platform::sim {
@@ -62,12 +64,12 @@ JsonField JsonField::Raw(std::string key, std::string json) {
   return {std::move(key), std::move(json)};
 }
 
-SimJournal::SimJournal(std::unique_ptr<Database> db, Clock& clock)
-    : db_(std::move(db)), clock_(clock) {
+SimJournal::SimJournal(std::unique_ptr<Database> db, Clock& clock, int64_t limit)
+    : db_(std::move(db)), clock_(clock), limit_(std::max<int64_t>(limit, 1)) {
   // A program mostly appends here and reads back nothing. With the default cache every new
   // page of a growing journal would stay in memory, so a resident program would keep
   // growing by what it journals, up to the cache's 2 MB.
-  db_->exec("PRAGMA cache_size=16");
+  logFailure("journal", db_->exec("PRAGMA cache_size=16"));
 }
 
 Status SimJournal::createSchema(Database& db) {
@@ -96,11 +98,13 @@ int64_t SimJournal::record(std::string_view event, const std::vector<JsonField>&
                    .bind(2, event)
                    .bind(3, fieldsJson(fields))
                    .run();
+    if (!e.ok()) return e;
     seq = db_->lastInsertId();
-    return e;
+    // Sequence numbers are never reused, so the oldest events are those at or below this.
+    return db_->prepare("DELETE FROM events WHERE seq <= ?").bind(1, seq - limit_).run();
   });
   if (!s.ok()) {
-    std::fprintf(stderr, "zelko: journal: %s\n", s.message().c_str());
+    logFailure("journal", s);
     return 0;
   }
   return seq;
@@ -114,7 +118,7 @@ void SimJournal::amend(int64_t seq, const std::vector<JsonField>& fields) {
         .bind(2, seq)
         .run();
   });
-  if (!s.ok()) std::fprintf(stderr, "zelko: journal: %s\n", s.message().c_str());
+  logFailure("journal", s);
 }
 
 std::vector<JournalEntry> SimJournal::read(int64_t afterSeq) {

@@ -11,6 +11,9 @@
 
 namespace zelko::platform::sim {
 
+// How many events a device's journal keeps unless the device was made with another figure.
+inline constexpr int64_t kDefaultJournalLimit = 100000;
+
 // One member of an event: the key and its value already written as JSON.
 struct JsonField {
   std::string key;

@@ -20,6 +20,7 @@
 
 #include "platform/shell.h"
 #include "platform/sim/device.h"
+#include "platform/sim/device_log.h"
 #include "platform/sim/journal.h"
 
 extern char** environ;
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
     reportPid(fd, 0);
     return 127;
   }
+  // The program's output goes to its log (see SimShell), which must not grow for as long
+  // as a resident program runs.
+  zelko::platform::sim::keepDeviceLogTrimmed(
+      zelko::platform::sim::deviceLogPath((*device)->dir(), devicePath));
   auto& journal = (*device)->journal();
   std::vector<JsonField> fields = {JsonField::Text("program", asked), JsonField::Text("params", params),
                                    JsonField::Bool("ok", true), JsonField::Null("pid")};

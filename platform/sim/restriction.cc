@@ -174,12 +174,16 @@ class Restriction::Parser {
   }
 
  private:
-  Status fail(std::string why) {
+  // The first error found is the one reported.
+  void note(std::string why) {
     if (error_.empty()) error_ = std::move(why);
+  }
+  Status fail(std::string why) {
+    note(std::move(why));
     return Status::Invalid(error_);
   }
   int failNode(std::string why) {
-    fail(std::move(why));
+    note(std::move(why));
     return -1;
   }
 

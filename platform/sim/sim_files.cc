@@ -8,9 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
+#include "platform/sim/bounded_read.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -110,13 +109,7 @@ bool SimFiles::isDirectory(std::string_view path) {
 }
 
 Result<std::string> SimFiles::readFile(std::string_view path) {
-  std::string host = hostPath(path);
-  std::ifstream in(host, std::ios::binary);
-  if (!in || fs::is_directory(host)) return Status::NotFound(std::string(path) + ": no such file");
-  std::ostringstream buf;
-  buf << in.rdbuf();
-  if (in.bad()) return Status::IoError(std::string(path) + ": read error");
-  return buf.str();
+  return readBoundedFile(hostPath(path), kMaxReadBytes, path);
 }
 
 Result<std::string> SimFiles::readText(std::string_view path) {

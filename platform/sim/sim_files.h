@@ -9,6 +9,10 @@ namespace zelko::platform::sim {
 
 class SimFiles final : public Files {
  public:
+  // The largest file readFile and readText take: a phone's files are far smaller, and a
+  // device file or an endless one must not exhaust the memory of the program reading it.
+  static constexpr size_t kMaxReadBytes = size_t{64} << 20;
+
   explicit SimFiles(std::filesystem::path root) : root_(std::move(root)) {}
 
   bool exists(std::string_view path) override;

@@ -11,7 +11,9 @@ namespace zelko::platform::sim {
 
 class SimJournal final : public Journal {
  public:
-  SimJournal(std::unique_ptr<Database> db, Clock& clock);
+  // Keeps the newest `limit` events: each write drops those past it in its own
+  // transaction, so the journal of a device that runs for months stays the same size.
+  SimJournal(std::unique_ptr<Database> db, Clock& clock, int64_t limit = kDefaultJournalLimit);
   static Status createSchema(Database& db);
 
   using Journal::record;
@@ -22,6 +24,7 @@ class SimJournal final : public Journal {
  private:
   std::unique_ptr<Database> db_;
   Clock& clock_;
+  int64_t limit_;
 };
 
 }  // namespace zelko::platform::sim

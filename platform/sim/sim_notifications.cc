@@ -1,5 +1,9 @@
 #include "platform/sim/sim_notifications.h"
 
+#include <set>
+
+#include "platform/sim/log.h"
+#include "platform/sim/process_rows.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -12,13 +16,13 @@ int rootId(Root r) { return r == Root::kLocalMachine ? 0 : 1; }
 SimNotifications::~SimNotifications() {
   // Registrations end with the process; remove ours so writers need not find that out.
   if (callbacks_.empty()) return;
-  db_.write([&] {
+  logFailure("cannot remove the change callbacks", db_.write([&] {
     for (const auto& entry : callbacks_) {
       Status s = db_.prepare("DELETE FROM watches WHERE id = ?").bind(1, int64_t(entry.first)).run();
       if (!s.ok()) return s;
     }
     return Status::Ok();
-  });
+  }));
 }
 
 Result<NotificationHandle> SimNotifications::registerCallback(const ValueRef& value,
@@ -45,9 +49,10 @@ Result<NotificationHandle> SimNotifications::registerCallback(const ValueRef& va
 
 void SimNotifications::close(NotificationHandle handle) {
   if (callbacks_.erase(handle) == 0) return;
-  db_.write([&] {
+  // A row left behind only costs its writers a packet to a queue that ignores it.
+  logFailure("cannot remove a change callback", db_.write([&] {
     return db_.prepare("DELETE FROM watches WHERE id = ?").bind(1, static_cast<int64_t>(handle)).run();
-  });
+  }));
 }
 
 Status SimNotifications::registerLaunch(const LaunchRegistration& launch) {
@@ -102,28 +107,28 @@ std::vector<LaunchRegistration> SimNotifications::launches() {
 }
 
 void SimNotifications::deliver(const ChangeSet& changes) {
-  std::vector<int64_t> dead;
+  std::set<std::string> dead;
   for (const auto& w : changes.watchers) {
+    if (dead.count(w.address)) continue;
     Packet p;
     p.kind = Packet::kNotify;
     p.id = w.cookie;
-    if (MessageQueue::sendTo(w.address, p).code() == Status::Code::kNotFound) dead.push_back(w.id);
+    Status s = MessageQueue::sendTo(w.address, p);
+    if (s.code() == Status::Code::kNotFound) {
+      dead.insert(w.address);  // the process ended without closing its registrations
+    } else {
+      logFailure("cannot notify a change", s);
+    }
   }
-  if (!dead.empty()) {
-    // The watcher's process ended without closing its registrations.
-    db_.write([&] {
-      for (int64_t id : dead) {
-        Status e = db_.prepare("DELETE FROM watches WHERE id = ?").bind(1, id).run();
-        if (!e.ok()) return e;
-      }
-      return Status::Ok();
-    });
+  for (const std::string& address : dead) {
+    logFailure("cannot drop the rows of an ended program", forgetProcess(db_, address));
   }
   for (const auto& l : changes.launches) {
     ExecRequest r;
     r.file = l.program;
     r.params = l.params.empty() ? l.name : l.params + " " + l.name;
-    shell_.execute(r);  // a failed start is in the journal; the writer goes on
+    // The writer goes on; the failed start is in the journal and here.
+    logFailure("launch notification " + l.name, shell_.execute(r).status());
   }
 }
 

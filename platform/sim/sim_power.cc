@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/sim/bounded_read.h"
 #include "platform/sim/device_settings.h"
 
 namespace zelko::platform::sim {
@@ -74,9 +74,8 @@ Status checkStorage(uint64_t totalKb, uint64_t freeKb) {
 
 // The first line of a small sysfs file, without its line end; empty when unreadable.
 std::string firstLine(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  if (in) std::getline(in, line);
+  auto text = readBoundedFile(file, 4096, file.string());
+  std::string line = text.ok() ? text->substr(0, text->find('\n')) : std::string();
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
   return line;
 }
@@ -167,9 +166,8 @@ MemoryStatus parseMemInfo(std::string_view text) {
 }
 
 MemoryStatus readHostMemory(const fs::path& memInfo) {
-  std::ifstream in(memInfo);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return parseMemInfo(text);
+  auto text = readBoundedFile(memInfo, 1 << 16, memInfo.string());
+  return parseMemInfo(text.ok() ? *text : std::string());
 }
 
 StorageStatus readHostStorage(const fs::path& folder) {
@@ -216,22 +214,29 @@ StorageStatus SimPower::storageStatus() {
   return {kilobytesToBytes((*f)[0]), kilobytesToBytes((*f)[1])};
 }
 
-Status SimPower::writeBatteryState() {
+Status SimPower::storeBattery(const std::string& setting, const PowerStatus& status) {
+  Status s = settings_.setInTransaction(kBatterySetting, setting);
+  if (!s.ok()) return s;
   return registry_.setValue(Root::kLocalMachine, kBatteryStateKey, kBatteryStateName,
-                            RegValue::Dword(batteryStateValue(powerStatus())));
+                            RegValue::Dword(batteryStateValue(status)));
 }
 
-Status SimPower::setBattery(uint8_t percent, bool acLine) {
-  if (!validPercent(percent)) {
-    return Status::Invalid("battery level " + std::to_string(percent) + " is not 0-100");
+Status SimPower::setBattery(uint8_t percent, bool acLine) { return changeBattery(percent, acLine); }
+
+Status SimPower::changeBattery(std::optional<uint8_t> percent, std::optional<bool> acLine) {
+  if (percent && !validPercent(*percent)) {
+    return Status::Invalid("battery level " + std::to_string(*percent) + " is not 0-100");
   }
-  Status s = settings_.set(kBatterySetting, joinFields({percent, acLine ? 1u : 0u}));
-  return s.ok() ? writeBatteryState() : s;
+  return settings_.update([&] {
+    PowerStatus now = powerStatus();
+    if (percent) now.batteryPercent = *percent;
+    if (acLine) now.acLine = *acLine;
+    return storeBattery(joinFields({now.batteryPercent, now.acLine ? 1u : 0u}), now);
+  });
 }
 
 Status SimPower::useHostBattery() {
-  Status s = settings_.set(kBatterySetting, "");
-  return s.ok() ? writeBatteryState() : s;
+  return settings_.update([&] { return storeBattery("", readHostPower(host_.powerSupplies)); });
 }
 
 Status SimPower::setMemory(uint32_t loadPercent, uint64_t totalKb, uint64_t availKb) {

@@ -44,6 +44,8 @@ StorageStatus readHostStorage(const std::filesystem::path& folder);
 class SimPower final : public Power {
  public:
   // `store` is the folder whose file system stands for the object store (the device's fs/).
+  // `registry` writes to the same store as `settings` (the device's registry.db), so that
+  // a reading and the state value that mirrors it change in one transaction.
   SimPower(DeviceSettings& settings, Registry& registry, std::filesystem::path store,
            HostSources host = {});
 
@@ -53,9 +55,12 @@ class SimPower final : public Power {
 
   // Each setter keeps its reading until the matching useHost call; Invalid (nothing
   // changed) for a reading no phone gives. The battery ones also write the battery state
-  // value through the notifying setter, after the reading is stored, so a woken watcher
-  // reads the new level.
+  // value through the notifying setter in the same transaction as the reading, so a
+  // woken watcher reads the new level.
   Status setBattery(uint8_t percent, bool acLine);  // percent 0-100 or kNoBatteryReading
+  // Changes the level, the AC line or both, keeping the other part of the reading as it
+  // is at that moment.
+  Status changeBattery(std::optional<uint8_t> percent, std::optional<bool> acLine);
   Status setMemory(uint32_t loadPercent, uint64_t totalKb, uint64_t availKb);
   Status setStorage(uint64_t totalKb, uint64_t freeKb);
   Status useHostBattery();
@@ -64,7 +69,8 @@ class SimPower final : public Power {
 
  private:
   std::optional<PowerStatus> setPower();
-  Status writeBatteryState();
+  // Inside a settings update: stores the reading (empty: the host's) and its state value.
+  Status storeBattery(const std::string& setting, const PowerStatus& status);
 
   DeviceSettings& settings_;
   Registry& registry_;

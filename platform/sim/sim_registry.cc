@@ -43,6 +43,25 @@ std::pair<std::string, std::string> descendantRange(const std::string& fold) {
   return {fold + "\\", fold + "]"};
 }
 
+// The phone refuses a key name longer than this, and a path deeper than this.
+constexpr size_t kMaxKeyNameUnits = 255;
+constexpr size_t kMaxKeyLevels = 512;
+
+// Invalid when a normalised key path is past the phone's limits.
+Status checkKeyPath(std::string_view path) {
+  size_t levels = 0;
+  for (size_t i = 0; i < path.size();) {
+    size_t j = path.find('\\', i);
+    if (j == std::string_view::npos) j = path.size();
+    if (utf16Length(path.substr(i, j - i)) > kMaxKeyNameUnits) {
+      return Status::Invalid("a key name is longer than 255 characters");
+    }
+    if (++levels > kMaxKeyLevels) return Status::Invalid("the key path is deeper than 512 levels");
+    i = j + 1;
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 std::string normalizeKey(std::string_view key) {
@@ -92,7 +111,9 @@ Status SimRegistry::ensureKey(int root, const std::string& path, const std::stri
   Statement& q = db_.prepare("SELECT 1 FROM keys WHERE root = ? AND fold = ?");
   q.bind(1, root).bind(2, fold);
   bool found = q.step();
+  Status s = q.status();
   q.reset();
+  if (!s.ok()) return s;
   if (found || path.empty()) return Status::Ok();
   // Create the key and each missing parent, keeping the case of the first creation.
   for (size_t end = 0; end != std::string::npos;) {
@@ -110,6 +131,7 @@ Status SimRegistry::ensureKey(int root, const std::string& path, const std::stri
 
 Status SimRegistry::createKey(Root root, std::string_view key) {
   std::string path = normalizeKey(key);
+  if (Status s = checkKeyPath(path); !s.ok()) return s;
   return db_.write([&] { return ensureKey(rootId(root), path, foldCase(path)); });
 }
 
@@ -119,7 +141,9 @@ Result<RegValue> SimRegistry::getValue(Root root, std::string_view key, std::str
       "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
   q.bind(1, rootId(root)).bind(2, foldCase(normalizeKey(key))).bind(3, foldCase(name));
   if (!q.step()) {
+    Status s = q.status();
     q.reset();
+    if (!s.ok()) return s;
     return Status::NotFound("no value " + std::string(name));
   }
   RegValue v = readValue(q, 0);
@@ -127,8 +151,8 @@ Result<RegValue> SimRegistry::getValue(Root root, std::string_view key, std::str
   return v;
 }
 
-void SimRegistry::collect(int root, const std::string& keyFold, const std::string& nameFold,
-                          ChangeSet& out) {
+Status SimRegistry::collect(int root, const std::string& keyFold, const std::string& nameFold,
+                            ChangeSet& out) {
   Statement& w = db_.prepare(
       "SELECT id, address, cookie FROM watches WHERE root = ? AND keyfold = ? AND namefold = ?"
       " ORDER BY id");
@@ -136,29 +160,48 @@ void SimRegistry::collect(int root, const std::string& keyFold, const std::strin
   while (w.step()) {
     out.watchers.push_back({w.columnInt(0), w.columnText(1), static_cast<uint64_t>(w.columnInt(2))});
   }
+  Status s = w.status();
   w.reset();
+  if (!s.ok()) return s;
   Statement& l = db_.prepare(
       "SELECT name, program, params FROM launches WHERE root = ? AND keyfold = ? AND"
       " valuefold = ? ORDER BY rowid");
   l.bind(1, root).bind(2, keyFold).bind(3, nameFold);
   while (l.step()) out.launches.push_back({l.columnText(0), l.columnText(1), l.columnText(2)});
+  s = l.status();
   l.reset();
+  return s;
+}
+
+void SimRegistry::deliverAfterCommit(ChangeSet changes) {
+  if (changes.empty()) return;
+  db_.afterCommit([this, c = std::move(changes)] { deliver_(c); });
+}
+
+Result<bool> SimRegistry::holds(int root, const std::string& keyFold, const std::string& nameFold,
+                                const RegValue& value) {
+  auto guard = db_.lock();
+  Statement& q = db_.prepare(
+      "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
+  q.bind(1, root).bind(2, keyFold).bind(3, nameFold);
+  bool same = q.step() && readValue(q, 0) == value;
+  Status s = q.status();
+  q.reset();
+  if (!s.ok()) return s;
+  return same;
 }
 
 Status SimRegistry::setValue(Root root, std::string_view key, std::string_view name,
                              const RegValue& value) {
   int r = rootId(root);
   std::string path = normalizeKey(key);
+  if (Status s = checkKeyPath(path); !s.ok()) return s;
   std::string keyFold = foldCase(path);
   std::string nameFold = foldCase(name);
-  ChangeSet changes;
-  Status s = db_.write([&]() -> Status {
-    Statement& q = db_.prepare(
-        "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
-    q.bind(1, r).bind(2, keyFold).bind(3, nameFold);
-    bool same = q.step() && readValue(q, 0) == value;
-    q.reset();
-    if (same) return Status::Ok();
+  // Most writes of a resident program repeat what is there: a read settles those without
+  // the write lock.
+  auto settled = [&] { return holds(r, keyFold, nameFold, value); };
+  return db_.writeUnlessSettled(settled, [&]() -> Status {
     Status e = ensureKey(r, path, keyFold);
     if (!e.ok()) return e;
     Statement& u = db_.prepare(
@@ -169,29 +212,33 @@ Status SimRegistry::setValue(Root root, std::string_view key, std::string_view n
     bindValue(u, 5, value);
     e = u.run();
     if (!e.ok()) return e;
-    collect(r, keyFold, nameFold, changes);
+    // A change whose watchers cannot be looked up is not made: nobody would hear of it.
+    ChangeSet changes;
+    e = collect(r, keyFold, nameFold, changes);
+    if (!e.ok()) return e;
+    deliverAfterCommit(std::move(changes));
     return Status::Ok();
   });
-  if (s.ok() && !changes.empty()) deliver_(changes);
-  return s;
 }
 
 Status SimRegistry::deleteValue(Root root, std::string_view key, std::string_view name) {
   int r = rootId(root);
   std::string keyFold = foldCase(normalizeKey(key));
   std::string nameFold = foldCase(name);
-  ChangeSet changes;
   bool found = false;
   Status s = db_.write([&]() -> Status {
     Status e = db_.prepare("DELETE FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?")
                    .bind(1, r).bind(2, keyFold).bind(3, nameFold).run();
     if (!e.ok()) return e;
     found = db_.changes() > 0;
-    if (found) collect(r, keyFold, nameFold, changes);
+    if (!found) return Status::Ok();
+    ChangeSet changes;
+    e = collect(r, keyFold, nameFold, changes);
+    if (!e.ok()) return e;
+    deliverAfterCommit(std::move(changes));
     return Status::Ok();
   });
   if (!s.ok()) return s;
-  if (!changes.empty()) deliver_(changes);
   return found ? Status::Ok() : Status::NotFound("no value " + std::string(name));
 }
 
@@ -202,7 +249,6 @@ Status SimRegistry::deleteKey(Root root, std::string_view key) {
   const auto range = descendantRange(fold);
   const std::string& lo = range.first;
   const std::string& hi = range.second;
-  ChangeSet changes;
   bool found = false;
   Status s = db_.write([&]() -> Status {
     Statement& v = db_.prepare(
@@ -211,9 +257,16 @@ Status SimRegistry::deleteKey(Root root, std::string_view key) {
     v.bind(1, r).bind(2, fold).bind(3, lo).bind(4, hi);
     std::vector<std::pair<std::string, std::string>> gone;
     while (v.step()) gone.emplace_back(v.columnText(0), v.columnText(1));
+    Status e = v.status();
     v.reset();
-    for (const auto& [k, n] : gone) collect(r, k, n, changes);
-    Status e = db_.prepare("DELETE FROM vals WHERE root = ?1 AND (keyfold = ?2 OR"
+    if (!e.ok()) return e;
+    ChangeSet changes;
+    for (const auto& [k, n] : gone) {
+      e = collect(r, k, n, changes);
+      if (!e.ok()) return e;
+    }
+    deliverAfterCommit(std::move(changes));
+    e = db_.prepare("DELETE FROM vals WHERE root = ?1 AND (keyfold = ?2 OR"
                            " (keyfold > ?3 AND keyfold < ?4))")
                    .bind(1, r).bind(2, fold).bind(3, lo).bind(4, hi).run();
     if (!e.ok()) return e;
@@ -223,7 +276,6 @@ Status SimRegistry::deleteKey(Root root, std::string_view key) {
     return e;
   });
   if (!s.ok()) return s;
-  if (!changes.empty()) deliver_(changes);
   return found ? Status::Ok() : Status::NotFound("no key " + std::string(key));
 }
 
@@ -231,21 +283,36 @@ std::vector<std::string> SimRegistry::subKeys(Root root, std::string_view key) {
   std::string fold = foldCase(normalizeKey(key));
   auto [lo, hi] = descendantRange(fold);
   size_t skip = fold.empty() ? 0 : fold.size() + 1;
-  std::vector<std::pair<std::string, std::string>> found;  // fold, name
-  auto guard = db_.lock();
-  Statement& q = db_.prepare("SELECT fold, path FROM keys WHERE root = ? AND fold > ? AND fold < ?"
-                             " ORDER BY fold");
-  q.bind(1, rootId(root)).bind(2, lo).bind(3, hi);
-  while (q.step()) {
-    std::string f = q.columnText(0);
-    if (f.size() <= skip || f.find('\\', skip) != std::string::npos) continue;
-    std::string path = q.columnText(1);
-    size_t cut = path.rfind('\\');
-    found.emplace_back(f, cut == std::string::npos ? path : path.substr(cut + 1));
-  }
-  q.reset();
   std::vector<std::string> out;
-  for (auto& [f, name] : found) out.push_back(std::move(name));
+  auto guard = db_.lock();
+  // One look per child: the first key past the last one seen is a child, or lies below
+  // one, and then the child's whole subtree (its keys sort together) is stepped over. A
+  // scan of every descendant would make walking a deep tree quadratic.
+  std::string from = lo;
+  bool inclusive = false;  // whether `from` itself may be the next key
+  for (;;) {
+    Statement& q = db_.prepare(inclusive ? "SELECT fold, path FROM keys WHERE root = ? AND"
+                                           " fold >= ? AND fold < ? ORDER BY fold LIMIT 1"
+                                         : "SELECT fold, path FROM keys WHERE root = ? AND"
+                                           " fold > ? AND fold < ? ORDER BY fold LIMIT 1");
+    q.bind(1, rootId(root)).bind(2, from).bind(3, hi);
+    bool found = q.step();
+    std::string f = found ? q.columnText(0) : "";
+    std::string path = found ? q.columnText(1) : "";
+    q.reset();
+    if (!found) break;
+    size_t cut = f.find('\\', skip);
+    if (cut == std::string::npos) {
+      size_t last = path.rfind('\\');
+      out.push_back(last == std::string::npos ? path : path.substr(last + 1));
+      from = f;
+      inclusive = false;
+    } else {
+      // Below a child whose own key is missing: go on after that child's subtree.
+      from = f.substr(0, cut) + "]";
+      inclusive = true;
+    }
+  }
   return out;
 }
 

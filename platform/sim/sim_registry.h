@@ -50,7 +50,13 @@ class SimRegistry final : public Registry {
 
  private:
   Status ensureKey(int root, const std::string& path, const std::string& fold);
-  void collect(int root, const std::string& keyFold, const std::string& nameFold, ChangeSet& out);
+  // Adds who must hear of a change of that value.
+  Status collect(int root, const std::string& keyFold, const std::string& nameFold, ChangeSet& out);
+  // Hands `changes` to the notifier once the write that made them has committed.
+  void deliverAfterCommit(ChangeSet changes);
+  // Whether the value is there with exactly that type and data.
+  Result<bool> holds(int root, const std::string& keyFold, const std::string& nameFold,
+                     const RegValue& value);
 
   Database& db_;
   Deliver deliver_;

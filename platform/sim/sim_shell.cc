@@ -14,6 +14,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/sim/device_log.h"
 #include "platform/text.h"
 
 extern char** environ;
@@ -135,8 +136,20 @@ Result<ExecResult> SimShell::startProgram(const std::string& asked, const std::s
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
+  // The launcher and the program may outlive the caller: they read nothing from it and
+  // write to the program's log, never to the caller's terminal or pipes (a caller that
+  // reads those to their end would wait for the program to end).
+  int log = openDeviceLog(deviceDir_, devicePath);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (log >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, log, 1);
+    posix_spawn_file_actions_adddup2(&actions, log, 2);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  }
   // The write end must survive exec in the launcher: dup it onto itself without CLOEXEC.
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], pipeFds[1]);
   std::string env = "ZELKO_DEVICE=" + deviceDir_.string();
@@ -149,6 +162,7 @@ Result<ExecResult> SimShell::startProgram(const std::string& asked, const std::s
   pid_t launcherPid = 0;
   int rc = posix_spawn(&launcherPid, launcher.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  if (log >= 0) close(log);
   close(pipeFds[1]);
   if (rc != 0) {
     close(pipeFds[0]);
@@ -207,16 +221,19 @@ Status SimShell::runAtTime(std::string_view file, std::optional<DateTime> when) 
   });
 }
 
-std::vector<std::string> SimShell::takeDueStarts(const DateTime& localNow) {
+Result<std::vector<std::string>> SimShell::takeDueStarts(const DateTime& localNow) {
   std::vector<std::string> due;
   std::string now = formatIsoDateTime(localNow);
-  db_.write([&] {
+  Status s = db_.write([&] {
     Statement& q = db_.prepare("SELECT file FROM timed_starts WHERE time <= ? ORDER BY time");
     q.bind(1, now);
     while (q.step()) due.push_back(q.columnText(0));
+    Status e = q.status();
     q.reset();
+    if (!e.ok()) return e;
     return db_.prepare("DELETE FROM timed_starts WHERE time <= ?").bind(1, now).run();
   });
+  if (!s.ok()) return s;
   return due;
 }
 

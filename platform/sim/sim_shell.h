@@ -35,7 +35,7 @@ class SimShell final : public Shell {
   Status runAtTime(std::string_view file, std::optional<DateTime> when) override;
 
   // Removes and returns the timed starts due at or before `localNow`, oldest first.
-  std::vector<std::string> takeDueStarts(const DateTime& localNow);
+  Result<std::vector<std::string>> takeDueStarts(const DateTime& localNow);
 
   // The device path that `file` names, as execute would find it; nullopt when none.
   std::optional<std::string> resolve(std::string_view file);

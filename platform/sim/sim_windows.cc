@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <cstring>
+#include <set>
 
+#include "platform/sim/log.h"
 #include "platform/sim/process_info.h"
+#include "platform/sim/process_rows.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -50,12 +53,12 @@ Status SimWindows::createSchema(Database& db) {
 SimWindows::~SimWindows() {
   if (local_.empty()) return;
   ProcessId self = runtime_.self();
-  db_.write([&] {
+  logFailure("cannot remove the windows", db_.write([&] {
     return db_.prepare("DELETE FROM windows WHERE pid = ? AND start = ?")
         .bind(1, self.pid)
         .bind(2, static_cast<int64_t>(self.startTime))
         .run();
-  });
+  }));
 }
 
 Status SimWindows::registerClass(std::string_view className, WindowProc proc) {
@@ -101,11 +104,17 @@ Status SimWindows::destroyWindow(WindowHandle window) {
   // Children go with their parent.
   auto children = rows("parent = ?", [&](Statement& q) { q.bind(1, static_cast<int64_t>(window)); });
   for (const Row& child : children) {
-    if (local_.count(child.info.handle)) destroyWindow(child.info.handle);
+    if (local_.count(child.info.handle)) logFailure("cannot destroy a window", destroyWindow(child.info.handle));
   }
-  db_.write([&] {
+  // The row of a window whose process still runs is taken for a live window: keep the
+  // window too when it cannot go.
+  Status s = db_.write([&] {
     return db_.prepare("DELETE FROM windows WHERE hwnd = ?").bind(1, int64_t(window)).run();
   });
+  if (!s.ok()) {
+    dying_.erase(window);
+    return s;
+  }
   callProc(window, kWmDestroy, 0, 0);
   local_.erase(window);
   dying_.erase(window);
@@ -124,6 +133,7 @@ std::vector<SimWindows::Row> SimWindows::rows(std::string_view where,
   Statement& q = db_.prepare(sql);
   bind(q);
   std::vector<Row> out;
+  std::set<std::string> dead;
   while (q.step()) {
     Row r;
     r.info.handle = static_cast<WindowHandle>(q.columnInt(0));
@@ -133,9 +143,17 @@ std::vector<SimWindows::Row> SimWindows::rows(std::string_view where,
     r.info.pid = static_cast<int>(q.columnInt(4));
     r.startTime = static_cast<uint64_t>(q.columnInt(5));
     r.address = q.columnText(6);
-    if (processAlive({r.info.pid, r.startTime})) out.push_back(std::move(r));
+    if (processAlive({r.info.pid, r.startTime})) {
+      out.push_back(std::move(r));
+    } else {
+      dead.insert(r.address);
+    }
   }
+  logFailure("cannot list the windows", q.status());
   q.reset();
+  for (const std::string& address : dead) {
+    logFailure("cannot drop the rows of an ended program", forgetProcess(db_, address));
+  }
   return out;
 }
 
@@ -285,7 +303,9 @@ void SimWindows::dispatch(const Packet& p) {
       reply.kind = Packet::kReply;
       reply.id = p.id;
       reply.result = callProc(p.window, p.message, p.wParam, p.lParam);
-      MessageQueue::sendTo(p.replyTo, reply);  // a sender that gave up is gone: nothing to do
+      Status s = MessageQueue::sendTo(p.replyTo, reply);
+      // A sender that gave up is gone: nothing to do.
+      if (s.code() != Status::Code::kNotFound) logFailure("cannot answer a sent message", s);
       break;
     }
     case Packet::kNotify:

@@ -6,7 +6,9 @@
 //   watch KEY NAME COUNT        watches HKLM KEY NAME; appends each value it is told of to
 //                               "seen"; ends after COUNT changes (exit 0), or 2 after 20 s
 //   instance                    the single-instance start-up: 3 when another instance runs,
-//                               else a window of class ProbeInstance until message 1127
+//                               else a window of class ProbeInstance until message 1127, with
+//                               a change callback on HKLM Software\Probe "poke"; says "up" on
+//                               its stdout
 //   write KEY WRITER COUNT      COUNT notifying writes of distinct values and of "Shared"
 //   read KEY SECONDS            reads values of KEY until SECONDS passed
 //   echo KEY NAME               on each change of HKLM KEY NAME posts WM_USER+1 to the window
@@ -66,6 +68,10 @@ int instance(Platform& p) {
   });
   auto window = w.createWindow("ProbeInstance", "probe", 0);
   if (!window.ok()) return fail(window.status().message());
+  auto poked = p.notifications().registerCallback({Root::kLocalMachine, kReportKey, "poke"}, [] {});
+  if (!poked.ok()) return fail(poked.status().message());
+  std::printf("up\n");
+  std::fflush(stdout);
   p.registry().setValue(Root::kCurrentUser, kReportKey, "instance", RegValue::Text("up"));
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (w.pumpMessages(std::chrono::milliseconds(100))) {
