@@ -24,7 +24,9 @@ int run(Suite& suite, std::span<const std::string> args) {
   WaitCursor cursor(suite.platform().ui());
   Settings& settings = suite.settings();
   settings.startUp(kCalendarProgram.name, kCalendarProgram.build, args);
-  std::string store = providerStoreName(settings, kDefaultStore);
+  std::optional<std::string> named = providerStoreName(settings, kDefaultStore);
+  if (!named) return 1;
+  const std::string& store = *named;
 
   if (settings.hasArgument("-titanium")) {
     listAndShow(suite, store, 5, 30);

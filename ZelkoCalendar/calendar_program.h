@@ -15,7 +15,8 @@ namespace zelko::calendar {
 // switch that applies: -titanium (the listing of 5 records over 30 days, exit code 1),
 // -dateview:N (the calendar on the day of record N, exit code 1), else the listing with
 // -max (default 5) and -days (default 5), exit code 0. -zelkotoday draws the page after
-// a listing; -reg:NAME names the records' store.
+// a listing; -reg:NAME names the records' store (an empty one, or one with a backslash,
+// is refused: nothing is done and the exit code is 1).
 int run(Suite& suite, std::span<const std::string> args);
 
 }  // namespace zelko::calendar

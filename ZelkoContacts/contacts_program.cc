@@ -15,7 +15,9 @@ int run(Suite& suite, std::span<const std::string> args) {
   WaitCursor cursor(suite.platform().ui());
   Settings& settings = suite.settings();
   settings.startUp(kContactsProgram.name, kContactsProgram.build, args);
-  std::string store = providerStoreName(settings, kDefaultStore);
+  std::optional<std::string> named = providerStoreName(settings, kDefaultStore);
+  if (!named) return 1;
+  const std::string& store = *named;
 
   if (settings.hasArgument("-action")) {
     // Outside home-screen mode the start-up leaves the suite INI file unread; the menu
@@ -37,11 +39,12 @@ int run(Suite& suite, std::span<const std::string> args) {
   options.days = settings.argumentNumber("-days", home ? 365 : 0);
   options.max = settings.argumentNumber("-max", 5);
   if (!options.birthdays && !options.anniversaries) {
-    if (std::optional<std::string> number = settings.argument("-phone")) {
+    // Numbers are read whole: "-phone:12:34" is not cut at its second colon.
+    if (std::optional<std::string> number = settings.argumentText("-phone")) {
       placeCall(suite, *number);
       return 1;
     }
-    if (std::optional<std::string> number = settings.argument("-sms")) {
+    if (std::optional<std::string> number = settings.argumentText("-sms")) {
       openComposer(suite, *number);
       return 1;
     }

@@ -7,10 +7,14 @@
 
 namespace zelko {
 
-std::string providerStoreName(const Settings& settings, std::string_view fallback) {
+std::optional<std::string> providerStoreName(const Settings& settings, std::string_view fallback) {
   std::optional<std::string> name = settings.argument("-reg");
-  if (!name || name->empty() || name->find('\\') != std::string::npos) return std::string(fallback);
-  return *name;
+  if (!name) return std::string(fallback);
+  if (name->empty() || name->find('\\') != std::string::npos) {
+    logFailure("-reg:" + *name, platform::Status::Invalid("not a store name; nothing done"));
+    return std::nullopt;
+  }
+  return name;
 }
 
 std::string providerKey(std::string_view store) {

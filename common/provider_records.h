@@ -2,6 +2,7 @@
 // name (its default, or -reg), the key, and clearing the records of the run before.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,10 +18,11 @@ class Settings;
 
 inline constexpr std::string_view kProviderRecordsKey = "Software\\Zelko";
 
-// The value of -reg, or `fallback` when -reg is not given or names no key of its own: an
-// empty name, or one with a backslash, would put the records (and their deletion) on
-// Software\Zelko itself or on another provider's key.
-std::string providerStoreName(const Settings& settings, std::string_view fallback);
+// The value of -reg, or `fallback` when -reg is not given. nullopt (said on stderr) when
+// -reg names no key of its own: an empty name, or one with a backslash, would put the
+// records, and the deletion that starts each listing, on Software\Zelko itself or on some
+// other key below it.
+std::optional<std::string> providerStoreName(const Settings& settings, std::string_view fallback);
 
 // "Software\Zelko\<store>", and below it "Software\Zelko\<store>\<sub>".
 std::string providerKey(std::string_view store);

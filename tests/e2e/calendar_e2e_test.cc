@@ -98,6 +98,10 @@ TEST_F(CalendarEndToEnd, TitaniumListsFiveOverAMonthAndOnlyTheHomeScreenGetsAPag
   EXPECT_EQ(record("Today", "total"), "6");
   EXPECT_EQ(record("Today\\Cal6", "subject"), "Standup");
   EXPECT_EQ(record("Calendar", "total"), "3");
+  // A store name that is no key of its own would delete all of Software\Zelko.
+  ASSERT_EQ(calendar("-reg: -max:20"), 1);
+  EXPECT_EQ(record("Calendar", "total"), "3");
+  EXPECT_EQ(record("", "ZelkoCalendar"), "195");
 
   ASSERT_EQ(calendar("-titanium -max:3 -zelkotoday"), 1);
   EXPECT_EQ(record("Calendar", "total"), "5");

@@ -199,9 +199,11 @@ TEST_F(ContactsEndToEnd, ChooserKeepsThePickedContact) {
 
 TEST_F(ContactsEndToEnd, CallsAndTheMessageComposer) {
   ASSERT_EQ(contacts("-phone:\"+33 6 12\""), 1);
+  ASSERT_EQ(contacts("-phone:0612:99"), 1);  // a number is read whole, colon and all
   std::vector<std::string> calls = journalEvents("call");
-  ASSERT_EQ(calls.size(), 1u);
+  ASSERT_EQ(calls.size(), 2u);
   EXPECT_NE(calls[0].find("\"number\":\"+33 6 12\""), std::string::npos);
+  EXPECT_NE(calls[1].find("\"number\":\"0612:99\""), std::string::npos);
 
   ASSERT_EQ(contacts("-sms:0612"), 1);
   auto composer = launches("\\Windows\\tmail.exe", "-Service \"SMS\" -to \"0612\"");
@@ -211,8 +213,8 @@ TEST_F(ContactsEndToEnd, CallsAndTheMessageComposer) {
   // The home screen's listing comes first: no call, no composer.
   ASSERT_EQ(contacts("-phone:0612 -sms:0612 -zelkotoday"), 1);
   ASSERT_EQ(contacts("-birthdays -phone:0612"), 1);
-  EXPECT_EQ(journalEvents("call").size(), 1u);
-  EXPECT_EQ(journalEvents("launch").size(), 5u);  // the four runs and the one composer
+  EXPECT_EQ(journalEvents("call").size(), 2u);
+  EXPECT_EQ(journalEvents("launch").size(), 6u);  // the five runs and the one composer
 }
 
 }  // namespace
