@@ -1,5 +1,7 @@
 #include "ZelkoToday/controller.h"
 
+#include <string>
+
 #include "common/suite.h"
 #include "platform/platform.h"
 
@@ -17,9 +19,13 @@ Decision recognised(Action action) { return {action, 1}; }
 // Posts to whatever engine window exists now. Looking it up at the moment of posting
 // matters after the switch-off pause: the engine seen before may have ended and another
 // started meanwhile.
-void postToEngine(platform::Windows& windows, uint32_t message) {
-  if (platform::WindowHandle engine = windows.findWindow(kEngineWindowClass)) {
-    (void)windows.postMessage({engine, message, 0, 0});  // an engine that is closing drops it
+void postToEngine(platform::Platform& p, uint32_t message) {
+  platform::WindowHandle engine = p.windows().findWindow(kEngineWindowClass);
+  if (engine == 0) return;
+  platform::Status posted = p.windows().postMessage({engine, message, 0, 0});
+  // An engine that closed meanwhile has nothing left to be told.
+  if (!posted.ok() && posted.code() != platform::Status::Code::kNotFound) {
+    p.log().failure("cannot post message " + std::to_string(message) + " to the engine", posted);
   }
 }
 
@@ -61,13 +67,13 @@ int run(Suite& suite, std::string_view commandLine, int showState, const Pause& 
     case Action::kNothing:
       break;
     case Action::kPostUpdate:
-      postToEngine(p.windows(), kUpdateMessage);
+      postToEngine(p, kUpdateMessage);
       break;
     case Action::kPostStop:
-      postToEngine(p.windows(), kStopMessage);
+      postToEngine(p, kStopMessage);
       break;
     case Action::kPostReschedule:
-      postToEngine(p.windows(), kRescheduleMessage);
+      postToEngine(p, kRescheduleMessage);
       break;
     case Action::kStartEngine:
       suite.runInstalledAction(kStartEngine);
@@ -78,7 +84,7 @@ int run(Suite& suite, std::string_view commandLine, int showState, const Pause& 
     case Action::kStopIfStillOff:
       pause(kSwitchOffConfirmation);
       if (host::homeScreenState(p.registry()) == HomeScreenState::kOff) {
-        postToEngine(p.windows(), kStopMessage);
+        postToEngine(p, kStopMessage);
       }
       break;
   }

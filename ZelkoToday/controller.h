@@ -56,7 +56,8 @@ using Pause = std::function<void(std::chrono::milliseconds)>;
 
 // The whole run: the start-up under the controller's name and build number, the look at
 // the engine and the home screen, the decision carried out. Returns the exit code.
-// Posting to an engine that is closing and failing to start one are silent.
+// Posting to an engine that is closing and failing to start one are silent for the
+// user; other failures to post, and a start that fails, go to the log.
 int run(Suite& suite, std::string_view commandLine, int showState, const Pause& pause);
 
 }  // namespace zelko::controller

@@ -1,5 +1,8 @@
 #include "ZelkoWinToday/day_files.h"
 
+#include <unicode/utf8.h>
+
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/text.h"
@@ -10,7 +13,6 @@ namespace {
 // The phone reads these files a line at a time into 255 units, the terminator included.
 constexpr size_t kLineUnits = 254;
 constexpr size_t kKeyLength = 5;
-constexpr size_t kTextStart = kKeyLength + 1;  // after the key and its separator
 
 // Calls `visit` with each line, without its line end; stops when it returns false.
 template <typename Visit>
@@ -28,8 +30,13 @@ bool isForDay(std::string_view line, std::string_view key) {
   return line.size() >= kKeyLength && line.substr(0, kKeyLength) == key;
 }
 
+// The text after the key and its separator. The separator is one character, whatever
+// its length in bytes: a no-break space or a dash must not leave half of itself behind.
 std::string textOf(std::string_view line) {
-  return line.size() > kTextStart ? std::string(line.substr(kTextStart)) : std::string();
+  int32_t start = kKeyLength;
+  const auto length = static_cast<int32_t>(line.size());  // a line is at most 254 units
+  if (start < length) U8_FWD_1(line.data(), start, length);
+  return std::string(line.substr(start));
 }
 
 }  // namespace
@@ -44,12 +51,12 @@ std::optional<std::string> notesForDay(std::string_view fileText, std::string_vi
   std::optional<std::string> notes;
   forEachLine(fileText, [&](std::string_view line) {
     if (!isForDay(line, key)) return true;
-    if (notes) {
-      *notes += '\n';
-    } else {
-      notes.emplace();
-    }
-    *notes += textOf(line);
+    if (!notes) notes.emplace();
+    // An empty note adds no line: the text never starts or ends with a line feed.
+    std::string note = textOf(line);
+    if (note.empty()) return true;
+    if (!notes->empty()) *notes += '\n';
+    *notes += note;
     return true;
   });
   return notes;

@@ -90,8 +90,13 @@ std::optional<int> Engine::start(std::string_view commandLine, int showState) {
   // Without the store's change messages the providers still run from the date widget.
   store_ = std::make_unique<OutlookStore>(suite_.outlook());
   store_->open(window_);
-  store_->enableChangeNotifications(platform::ItemFolder::kCalendar);
-  store_->enableChangeNotifications(platform::ItemFolder::kContacts);
+  for (platform::ItemFolder folder : {platform::ItemFolder::kCalendar, platform::ItemFolder::kContacts}) {
+    platform::Status watched = store_->enableChangeNotifications(folder);
+    if (!watched.ok()) {
+      suite_.platform().log().failure(
+          "no change messages of store folder " + std::to_string(static_cast<int>(folder)), watched);
+    }
+  }
 
   if (commandLine != kRestartSwitch) fullRefresh();
   return std::nullopt;
@@ -114,15 +119,33 @@ int Engine::run(std::string_view commandLine, int showState) {
 
 void Engine::registerLaunches() {
   platform::Notifications& notifications = suite_.platform().notifications();
+  platform::Log& log = suite_.platform().log();
   std::string controller = "\"" + suite_.settings().installPath(kControllerFile) + "\"";
+  launchesPending_ = false;
   for (size_t i = 0; i < std::size(kLaunchNames); ++i) {
+    const std::string name(kLaunchNames[i]);
     // Replaced rather than added: the platform keeps them after the engine ends.
-    notifications.stopLaunch(kLaunchNames[i]);
+    platform::Status stopped = notifications.stopLaunch(name);
+    if (!stopped.ok() && stopped.code() != platform::Status::Code::kNotFound) {
+      log.failure("cannot stop the launch " + name, stopped);
+    }
     platform::LaunchRegistration launch;
-    launch.name = std::string(kLaunchNames[i]);
+    launch.name = name;
     launch.value = kLaunchValues[i];
     launch.program = controller;
-    notifications.registerLaunch(launch);
+    platform::Status registered = notifications.registerLaunch(launch);
+    if (!registered.ok()) {
+      // Without them nothing starts the engine again once it ends.
+      log.failure("cannot register the launch " + name + " (tried again in a minute)", registered);
+      launchesPending_ = true;
+    }
+  }
+  nextLaunchTry_ = suite_.platform().clock().steadyNow() + kLaunchRetry;
+}
+
+void Engine::retryLaunches() {
+  if (launchesPending_ && suite_.platform().clock().steadyNow() >= nextLaunchTry_) {
+    registerLaunches();
   }
 }
 
@@ -130,11 +153,17 @@ void Engine::registerCallbacks() {
   platform::Notifications& notifications = suite_.platform().notifications();
   for (size_t i = 0; i < std::size(kWatches); ++i) {
     const Watch& watch = kWatches[i];
-    auto handle = notifications.registerCallback(
-        {watch.root, std::string(watch.key), std::string(watch.name)},
-        [this, run = watch.run] { run(widgets_); });
-    // A failed registration leaves its widget to the full refreshes.
+    platform::ValueRef value{watch.root, std::string(watch.key), std::string(watch.name)};
+    auto handle = notifications.registerCallback(value, [this, run = watch.run] {
+      retryLaunches();
+      run(widgets_);
+    });
     handles_[i] = handle.ok() ? *handle : 0;
+    if (handle.ok()) continue;
+    // The empty slot leaves the widget to the full refreshes.
+    suite_.platform().log().failure(std::string("cannot watch ") + platform::rootShortName(value.root) +
+                                        "\\" + value.key + " " + value.name,
+                                    handle.status());
   }
 }
 
@@ -178,7 +207,11 @@ int64_t Engine::handleMessage(const platform::Message& message) {
       reloadSkin();
       break;
     case kStopMessage:
-      windows.destroyWindow(window_);
+      if (platform::Status destroyed = windows.destroyWindow(window_); !destroyed.ok()) {
+        // The engine must end all the same: the controller asked for it.
+        suite_.platform().log().failure("cannot destroy the engine window", destroyed);
+        windows.postQuit(0);
+      }
       break;
     case kRescheduleMessage:
       widgets_.scheduler();

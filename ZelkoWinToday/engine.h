@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -22,6 +23,10 @@ namespace zelko::engine {
 // The engine's command line that skips the second full refresh of the start-up: the
 // controller passes it when the home screen has just been switched on.
 inline constexpr std::string_view kRestartSwitch = "-restart";
+
+// How long the engine waits before it tries again a persistent launch the platform
+// refused: the launches are what restarts it, so it keeps trying while it runs.
+inline constexpr std::chrono::minutes kLaunchRetry{1};
 
 class Engine {
  public:
@@ -50,7 +55,10 @@ class Engine {
 
  private:
   int64_t handleMessage(const platform::Message& message);
+  // Registers the persistent launches; one the platform refuses is tried again, at most
+  // once a minute, when a notification comes (retryLaunches).
   void registerLaunches();
+  void retryLaunches();
   void registerCallbacks();
   void closeCallbacks();
 
@@ -60,6 +68,8 @@ class Engine {
   std::array<platform::NotificationHandle, 65> handles_{};
   platform::WindowHandle window_ = 0;
   std::unique_ptr<OutlookStore> store_;
+  bool launchesPending_ = false;
+  std::chrono::steady_clock::time_point nextLaunchTry_;
 };
 
 }  // namespace zelko::engine

@@ -21,8 +21,14 @@ void Widgets::scheduler() {
   }
   platform::Shell& shell = suite_.platform().shell();
   std::string script = suite_.settings().installPath("ZelkoRunAt.mscr");
-  shell.runAtTime(script, std::nullopt);
-  shell.runAtTime(script, next);
+  platform::Status cancelled = shell.runAtTime(script, std::nullopt);
+  if (!cancelled.ok() && cancelled.code() != platform::Status::Code::kNotFound) {
+    suite_.platform().log().failure("cannot cancel the timed start of " + script, cancelled);
+  }
+  if (platform::Status scheduled = shell.runAtTime(script, next); !scheduled.ok()) {
+    suite_.platform().log().failure(
+        "cannot have " + script + " started at " + platform::formatIsoDateTime(next), scheduled);
+  }
 }
 
 }  // namespace zelko::engine

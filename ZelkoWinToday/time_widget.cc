@@ -69,7 +69,10 @@ constexpr ClockNames kSecondClock{"H1O", "H2O", "M1O", "M2O", "AMPMO", "HAO", "M
 
 void Widgets::time() {
   ValueStore& values = suite_.values();
-  const platform::DateTime now = suite_.platform().clock().localNow();
+  // One reading for both clocks: the clock may be set between two reads.
+  platform::Clock& clock = suite_.platform().clock();
+  const platform::DateTime utc = clock.utcNow();
+  const platform::DateTime now = clock.toLocal(utc);
   std::string schedulerKey;
   {
     UpdateBracket bracket(values);
@@ -93,7 +96,7 @@ void Widgets::time() {
     animation(parseLeadingInt(minutes.size() > 1 ? minutes.substr(charLength(minutes)) : minutes));
     writeClock(timeText, now, false);
     std::string offset = iniText("Offset", "offset", "0");
-    if (offset != "0") secondClock(picture, offset);
+    if (offset != "0") secondClock(picture, offset, utc);
   }
   battery();
   memory();
@@ -136,16 +139,16 @@ void Widgets::writeClock(std::string_view timeText, const platform::DateTime& t,
   values.writeText(kPage1, names.minuteHand, image(names.hands, minuteHandImage(t.minute)));
 }
 
-void Widgets::secondClock(std::string_view timePicture, std::string_view offset) {
+void Widgets::secondClock(std::string_view timePicture, std::string_view offset,
+                          const platform::DateTime& utc) {
   size_t colon = offset.find(':');
   int hours = parseLeadingInt(offset.substr(0, colon));
   int minutes = colon == std::string::npos ? 0 : parseLeadingInt(offset.substr(colon + 1));
   // "-1:30" goes back an hour and a half; "-0:30" has no negative hours, so it goes
   // forward half an hour.
   int64_t shiftMs = (hours < 0 ? -1 : 1) * int64_t{minutes} * 60000 + int64_t{hours} * 3600000;
-  platform::Clock& clock = suite_.platform().clock();
-  platform::DateTime shifted =
-      clock.toLocal(platform::fromEpochMs(platform::toEpochMs(clock.utcNow()) + shiftMs));
+  platform::DateTime shifted = suite_.platform().clock().toLocal(
+      platform::fromEpochMs(platform::toEpochMs(utc) + shiftMs));
 
   std::string timeText = formatTime(timePicture, shifted);
   ValueStore& values = suite_.values();

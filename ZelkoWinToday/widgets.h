@@ -103,8 +103,9 @@ class Widgets {
   // The digits, am/pm image and hands of one clock. `second` picks the second time
   // zone's value names and folders.
   void writeClock(std::string_view timeText, const platform::DateTime& t, bool second);
-  // The second time zone's clock; `offset` is "H:MM" as the INI file holds it.
-  void secondClock(std::string_view timePicture, std::string_view offset);
+  // The second time zone's clock at `utc`; `offset` is "H:MM" as the INI file holds it.
+  void secondClock(std::string_view timePicture, std::string_view offset,
+                   const platform::DateTime& utc);
 
   Suite& suite_;
 };

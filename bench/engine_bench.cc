@@ -31,6 +31,7 @@
 #include "platform/sim/device_settings.h"
 #include "platform/sim/journal.h"
 #include "platform/sim/sim_power.h"
+#include "platform/testing/wrappers.h"
 
 namespace fs = std::filesystem;
 using zelko::platform::Message;
@@ -58,65 +59,37 @@ struct Write {
   RegValue value;
 };
 
-// Forwards every call; while `recording`, keeps each setValue and counts the reads.
-class RecordingRegistry final : public zelko::platform::Registry {
+// While `recording`, keeps each setValue and counts the reads.
+class RecordingRegistry final : public zelko::platform::testing::RegistryWrapper {
  public:
-  explicit RecordingRegistry(Registry& inner) : inner_(inner) {}
+  using RegistryWrapper::RegistryWrapper;
   bool recording = false;
   std::vector<Write> writes;
   int changed = 0, reads = 0;
 
-  bool keyExists(Root r, std::string_view k) override { return inner_.keyExists(r, k); }
-  zelko::platform::Status createKey(Root r, std::string_view k) override { return inner_.createKey(r, k); }
   zelko::platform::Result<RegValue> getValue(Root r, std::string_view k, std::string_view n) override {
     reads += recording;
-    return inner_.getValue(r, k, n);
+    return RegistryWrapper::getValue(r, k, n);
   }
   zelko::platform::Status setValue(Root r, std::string_view k, std::string_view n,
                                    const RegValue& v) override {
     if (recording) {
-      auto old = inner_.getValue(r, k, n);
+      auto old = RegistryWrapper::getValue(r, k, n);
       changed += !old.ok() || !(*old == v);
       writes.push_back({r, std::string(k), std::string(n), v});
     }
-    return inner_.setValue(r, k, n, v);
+    return RegistryWrapper::setValue(r, k, n, v);
   }
-  zelko::platform::Status deleteValue(Root r, std::string_view k, std::string_view n) override {
-    return inner_.deleteValue(r, k, n);
-  }
-  zelko::platform::Status deleteKey(Root r, std::string_view k) override { return inner_.deleteKey(r, k); }
-  std::vector<std::string> subKeys(Root r, std::string_view k) override { return inner_.subKeys(r, k); }
-  std::vector<zelko::platform::NamedValue> values(Root r, std::string_view k) override {
-    return inner_.values(r, k);
-  }
-
- private:
-  Registry& inner_;
 };
 
 // The device's platform with the recording registry in place of its own.
-class RecordingPlatform final : public Platform {
+class RecordingPlatform final : public zelko::platform::testing::PlatformWrapper {
  public:
-  explicit RecordingPlatform(Platform& inner) : inner_(inner), registry_(inner.registry()) {}
+  explicit RecordingPlatform(Platform& target) : PlatformWrapper(target), registry_(target.registry()) {}
   RecordingRegistry& recorder() { return registry_; }
-
   zelko::platform::Registry& registry() override { return registry_; }
-  zelko::platform::Notifications& notifications() override { return inner_.notifications(); }
-  zelko::platform::Shell& shell() override { return inner_.shell(); }
-  zelko::platform::Windows& windows() override { return inner_.windows(); }
-  zelko::platform::Sync& sync() override { return inner_.sync(); }
-  zelko::platform::Clock& clock() override { return inner_.clock(); }
-  zelko::platform::Locale& locale() override { return inner_.locale(); }
-  zelko::platform::Files& files() override { return inner_.files(); }
-  zelko::platform::Ui& ui() override { return inner_.ui(); }
-  zelko::platform::Power& power() override { return inner_.power(); }
-  zelko::platform::Radios& radios() override { return inner_.radios(); }
-  zelko::platform::Items& items() override { return inner_.items(); }
-  zelko::platform::Messaging& messaging() override { return inner_.messaging(); }
-  zelko::platform::Http& http() override { return inner_.http(); }
 
  private:
-  Platform& inner_;
   RecordingRegistry registry_;
 };
 
@@ -163,7 +136,9 @@ void BM_RefreshWrites(benchmark::State& state) {
   if (!rig->ok) return state.SkipWithError("the engine did not start");
   auto& reg = gLocal->platform().registry();
   for (auto _ : state) {
-    for (const Write& w : rig->platform.recorder().writes) reg.setValue(w.root, w.key, w.name, w.value);
+    for (const Write& w : rig->platform.recorder().writes) {
+      if (!reg.setValue(w.root, w.key, w.name, w.value).ok()) return state.SkipWithError("a write failed");
+    }
   }
 }
 BENCHMARK(BM_RefreshWrites)->Unit(benchmark::kMillisecond);
@@ -181,7 +156,7 @@ struct ProcessRig {
   ProcessRig() {
     Platform& p = gDevice->platform();
     auto& w = p.windows();
-    w.registerClass("BenchHost", [this](const Message& m) -> int64_t {
+    auto registered = w.registerClass("BenchHost", [this](const Message& m) -> int64_t {
       if (m.message == zelko::platform::kWmUser + 1) ++echoes;
       if (m.message == zelko::platform::kWmUser + 2) echoReady = true;
       return 0;
@@ -192,7 +167,8 @@ struct ProcessRig {
     auto probe = p.shell().execute({"\\Windows\\probe.exe", "echo Software\\Bench Ping", false,
                                     std::chrono::milliseconds(-1)});
     auto started = p.shell().execute({kEngineFile, "", false, std::chrono::milliseconds(-1)});
-    for (int i = 0; i < 200 && host.ok() && probe.ok() && started.ok() && !(echoReady && engine); ++i) {
+    bool launched = registered.ok() && host.ok() && probe.ok() && started.ok();
+    for (int i = 0; i < 200 && launched && !(echoReady && engine); ++i) {
       w.pumpMessages(std::chrono::milliseconds(50));
       engine = w.findWindow(zelko::kEngineWindowClass);
     }
@@ -209,8 +185,9 @@ struct ProcessRig {
   // Ends both programs and waits for them, so that none still holds the device's files.
   void stop() {
     auto& w = gDevice->platform().windows();
-    w.postMessage({engine, zelko::kStopMessage, 0, 0});
-    if (auto host = w.findWindow("BenchHost")) w.destroyWindow(host);  // the probe ends with it
+    // Either may be gone already, which is what stopping wants.
+    (void)w.postMessage({engine, zelko::kStopMessage, 0, 0});
+    if (auto host = w.findWindow("BenchHost")) (void)w.destroyWindow(host);  // the probe ends with it
     for (int i = 0; i < 200 && (running(enginePid) || running(probePid)); ++i) {
       w.pumpMessages(std::chrono::milliseconds(50));
     }
@@ -235,7 +212,9 @@ void BM_CallbackRoundTrip(benchmark::State& state) {
   static uint32_t ping = 0;
   for (auto _ : state) {
     int before = rig->echoes;
-    p.registry().setValue(Root::kLocalMachine, "Software\\Bench", "Ping", RegValue::Dword(++ping));
+    if (!p.registry().setValue(Root::kLocalMachine, "Software\\Bench", "Ping", RegValue::Dword(++ping)).ok()) {
+      return state.SkipWithError("the ping was not written");
+    }
     while (rig->echoes == before) p.windows().pumpMessages(std::chrono::milliseconds(1000));
   }
 }
@@ -253,7 +232,7 @@ void BM_BatteryToBattVal(benchmark::State& state) {
   for (auto _ : state) {
     int before = rig->battVals;
     level = level == 50 ? 51 : 50;
-    power.setBattery(level, false);
+    if (!power.setBattery(level, false).ok()) return state.SkipWithError("the level was not set");
     while (rig->battVals == before) p.windows().pumpMessages(std::chrono::milliseconds(1000));
     state.PauseTiming();
     rig->settle();
@@ -272,10 +251,13 @@ long residentKb(int pid) {
 }
 
 // Skin reloads in the engine process, each waited for: message 1126 is sent, not posted.
+// -1 when the engine stopped answering.
 double reloadMs(ProcessRig& rig, int count) {
   auto& w = gDevice->platform().windows();
   auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < count; ++i) w.sendMessage({rig.engine, zelko::kUpdateMessage, 0, 0});
+  for (int i = 0; i < count; ++i) {
+    if (!w.sendMessage({rig.engine, zelko::kUpdateMessage, 0, 0}).ok()) return -1;
+  }
   std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
   return took.count() / count;
 }
@@ -287,6 +269,10 @@ void reportMemory() {
   long after10 = residentKb(rig->enginePid);
   double rest = reloadMs(*rig, 990);
   long after1000 = residentKb(rig->enginePid);
+  if (first < 0 || rest < 0) {
+    std::printf("the engine stopped answering skin reloads\n");
+    return;
+  }
   std::printf("%-24s / %-22s = %.3f  (%ld kB, %ld kB: %+ld kB)\n", "engine VmRSS after 1,000",
               "after 10 reloads", static_cast<double>(after1000) / static_cast<double>(after10),
               after1000, after10, after1000 - after10);

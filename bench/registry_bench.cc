@@ -58,8 +58,10 @@ void BM_NotifyingWrite(benchmark::State& state) {
   auto& reg = gDevice->platform().registry();
   int64_t i = 0;
   for (auto _ : state) {
-    reg.setValue(Root::kLocalMachine, "Software\\Microsoft\\CHome\\ZelkoToday\\Page1", "BattVal",
-                 RegValue::Text(std::to_string(i++ % 100) + "%"));
+    if (!reg.setValue(Root::kLocalMachine, "Software\\Microsoft\\CHome\\ZelkoToday\\Page1", "BattVal",
+                      RegValue::Text(std::to_string(i++ % 100) + "%")).ok()) {
+      return state.SkipWithError("a write failed");
+    }
   }
 }
 BENCHMARK(BM_NotifyingWrite);
@@ -115,7 +117,7 @@ struct EchoRig {
   EchoRig() {
     auto& p = gDevice->platform();
     auto& w = p.windows();
-    w.registerClass("BenchHost", [this](const zelko::platform::Message& m) -> int64_t {
+    auto registered = w.registerClass("BenchHost", [this](const zelko::platform::Message& m) -> int64_t {
       if (m.message == zelko::platform::kWmUser + 1) ++echoes;
       if (m.message == zelko::platform::kWmUser + 2) ready = true;
       return 0;
@@ -123,7 +125,7 @@ struct EchoRig {
     auto host = w.createWindow("BenchHost", "bench", 0);
     auto started = p.shell().execute({"\\Windows\\probe.exe", "echo Software\\Bench Ping", false,
                                       std::chrono::milliseconds(-1)});
-    for (int i = 0; i < 100 && host.ok() && started.ok() && !ready; ++i) {
+    for (int i = 0; i < 100 && registered.ok() && host.ok() && started.ok() && !ready; ++i) {
       w.pumpMessages(std::chrono::milliseconds(100));
     }
     ok = ready;
@@ -140,7 +142,9 @@ void BM_CallbackRoundTrip(benchmark::State& state) {
   static uint32_t ping = 0;
   for (auto _ : state) {
     int before = rig.echoes;
-    p.registry().setValue(Root::kLocalMachine, "Software\\Bench", "Ping", RegValue::Dword(++ping));
+    if (!p.registry().setValue(Root::kLocalMachine, "Software\\Bench", "Ping", RegValue::Dword(++ping)).ok()) {
+      return state.SkipWithError("the ping was not written");
+    }
     while (rig.echoes == before) p.windows().pumpMessages(std::chrono::milliseconds(1000));
   }
 }

@@ -73,7 +73,10 @@ ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolde
   ActionRun run;
   run.expanded = expandMacros(action, folders);
   std::optional<ActionParts> parts = splitAction(run.expanded);
-  if (!parts) return run;
+  if (!parts) {
+    run.failure = platform::Status::Invalid("no program, or a part too long");
+    return run;
+  }
 
   platform::Cursor previous = ui.setCursor(platform::Cursor::kWait);
   platform::ExecRequest request;
@@ -85,10 +88,12 @@ ActionRun runAction(platform::Shell& shell, platform::Ui& ui, const SpecialFolde
   ui.setCursor(previous);
 
   run.started = result.ok();
-  if (result.ok()) {
-    run.exitCode = result->exitCode;
-    run.timedOut = result->timedOut;
+  if (!result.ok()) {
+    run.failure = result.status();
+    return run;
   }
+  run.exitCode = result->exitCode;
+  run.timedOut = result->timedOut;
   return run;
 }
 

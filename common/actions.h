@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/special_folders.h"
+#include "platform/status.h"
 
 namespace zelko::platform {
 class Shell;
@@ -48,6 +49,9 @@ struct ActionRun {
   bool started = false;         // the shell started the program or opened the file
   std::optional<int> exitCode;  // with wait, once the program ended
   bool timedOut = false;        // with wait, when waitLimit passed before the end
+  // Why it did not start: the shell's answer, or Invalid for an action that names no
+  // program or has a part too long to pass on.
+  platform::Status failure;
 };
 
 // Waiting without limit.

@@ -76,8 +76,10 @@ void Settings::startUpEarlier(std::string_view programName, uint32_t buildNumber
 void Settings::runStartUp(std::string_view programName, uint32_t buildNumber,
                           std::span<const std::string> args) {
   program_name_ = std::string(programName);
-  regWriteNumber(platform_.registry(), platform::Root::kCurrentUser, kBuildNumbersKey, programName,
-                 buildNumber);
+  platform::Status recorded =
+      platform_.registry().setValue(platform::Root::kCurrentUser, kBuildNumbersKey, programName,
+                                    platform::RegValue::Dword(buildNumber));
+  if (!recorded.ok()) platform_.log().failure("cannot record the build number", recorded);
 
   install_folder_ = installFolderOf(platform_.shell().modulePath());
   own_ini_path_ = install_folder_ + program_name_ + ".ini";
@@ -137,17 +139,24 @@ std::string Settings::installPath(std::string_view relative) const {
 }
 
 bool Settings::findRunningInstance(std::string_view name) {
-  for (int look = 0; look < kInstanceLooks; ++look) {
+  for (int look = 1; look <= kInstanceLooks; ++look) {
     // An instance that is still starting holds the mutex before it has a window, and
     // one that is ending may still hold it without one; the waits let either settle.
-    if (look > 0) platform_.clock().sleep(kInstanceWait);
+    if (look > 1) platform_.clock().sleep(kInstanceWait);
     auto mutex = platform_.sync().createMutex(name);
-    if (!mutex.ok() || !(*mutex)->alreadyExisted()) {
-      if (mutex.ok()) held_mutexes_.push_back(std::move(*mutex));
+    if (!mutex.ok()) {
+      // Nothing tells this start from a second one: it runs, as the phone's does.
+      platform_.log().failure("cannot create the mutex " + std::string(name), mutex.status());
       return false;
     }
-    mutex->reset();
+    if (!(*mutex)->alreadyExisted()) {
+      held_mutexes_.push_back(std::move(*mutex));
+      return false;
+    }
     if (platform_.windows().findWindow(name) != 0) return true;
+    // Deciding to run without a window in sight, this instance keeps its handle like a
+    // first one, or the next start would find no mutex and run a third.
+    if (look == kInstanceLooks) held_mutexes_.push_back(std::move(*mutex));
   }
   return false;
 }

@@ -114,7 +114,8 @@ class Settings {
 
   // True when another instance of the program named `name` runs: its named mutex exists
   // and a top-level window of class `name` shows up within three looks, 500 ms apart.
-  // The first instance keeps its mutex for as long as this record lives.
+  // An instance that runs (false) keeps its mutex handle for as long as this record
+  // lives, also when it decided so after three looks without a window.
   bool findRunningInstance(std::string_view name);
 
   // The argument store: names compared without regard to case.

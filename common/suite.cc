@@ -1,13 +1,14 @@
 #include "common/suite.h"
 
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace zelko {
 
 Suite::Suite(platform::Platform& platform)
     : platform_(platform),
       settings_(platform),
-      values_(platform.registry(), platform.files(), settings_),
+      values_(platform.registry(), platform.files(), platform.log(), settings_),
       outlook_(platform) {}
 
 std::string Suite::regReadText(platform::Root root, std::string_view key, std::string_view name) {
@@ -39,8 +40,14 @@ std::string Suite::expandMacros(std::string_view text) const {
 
 ActionRun Suite::runAction(std::string_view action, bool wait,
                            std::chrono::milliseconds waitLimit) {
-  return zelko::runAction(platform_.shell(), platform_.ui(), settings_.specialFolders(), action,
-                          wait, waitLimit);
+  ActionRun run = zelko::runAction(platform_.shell(), platform_.ui(), settings_.specialFolders(),
+                                   action, wait, waitLimit);
+  // An empty action (a value left blank) is meant to run nothing.
+  if (!run.started && !action.empty()) {
+    platform_.log().failure(
+        "cannot run " + std::string(platform::utf16Prefix(action, kMaxExpandedUnits)), run.failure);
+  }
+  return run;
 }
 
 ActionRun Suite::runInstalledAction(std::string_view action, bool wait,

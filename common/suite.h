@@ -42,7 +42,8 @@ class Suite {
 
   // Path macros with this program's special folders (see actions.h).
   std::string expandMacros(std::string_view text) const;
-  // Runs an action string as it is written, only its macros expanded.
+  // Runs an action string as it is written, only its macros expanded. An action that
+  // does not start is silent for the user and goes to the log.
   ActionRun runAction(std::string_view action, bool wait = false,
                       std::chrono::milliseconds waitLimit = kNoWaitLimit);
   // Runs an action string whose program part is relative to the installation folder

@@ -4,6 +4,7 @@
 #include "common/settings.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/log.h"
 #include "platform/text.h"
 
 namespace zelko {
@@ -62,7 +63,10 @@ std::optional<RedirectTarget> parseRedirect(std::string_view text, std::string_v
   // An empty page piece ("Name," or "Name,,Page2") keeps the page written, rather than
   // sending the copy to the plugin key, which holds no page values.
   if (target_page.empty()) target_page = page;
-  if (name.empty()) return std::nullopt;
+  // A page is a single key below the plugin key. With a backslash the key path leads
+  // elsewhere: a page of backslashes only is the plugin key itself once the registry
+  // drops the separators, and a skin could so overwrite SkinName, Lang or the folders.
+  if (name.empty() || target_page.find('\\') != std::string_view::npos) return std::nullopt;
   if (platform::utf16Length(name) > kMaxRedirectUnits ||
       platform::utf16Length(target_page) > kMaxRedirectUnits) {
     return std::nullopt;
@@ -70,22 +74,36 @@ std::optional<RedirectTarget> parseRedirect(std::string_view text, std::string_v
   return RedirectTarget{std::string(name), std::string(target_page)};
 }
 
-ValueStore::ValueStore(platform::Registry& registry, platform::Files& files,
+ValueStore::ValueStore(platform::Registry& registry, platform::Files& files, platform::Log& log,
                        const Settings& settings)
-    : registry_(registry), files_(files), settings_(settings) {}
+    : registry_(registry), files_(files), log_(log), settings_(settings) {}
 
 bool ValueStore::writeText(std::string_view page, std::string_view name, std::string_view text) {
   RegValue value = RegValue::Text(std::string(text));
-  bool ok = registry_.setValue(Root::kLocalMachine, host::pageKey(page), name, value).ok();
+  bool ok = set(page, name, value);
   writeRedirect(page, name, value);
   return ok;
 }
 
 bool ValueStore::writeNumber(std::string_view page, std::string_view name, uint32_t number) {
   RegValue value = RegValue::Dword(number);
-  bool ok = registry_.setValue(Root::kLocalMachine, host::pageKey(page), name, value).ok();
+  bool ok = set(page, name, value);
   writeRedirect(page, name, value);
   return ok;
+}
+
+bool ValueStore::set(std::string_view page, std::string_view name, const RegValue& value) {
+  const std::string key = host::pageKey(page);
+  platform::Status status = registry_.setValue(Root::kLocalMachine, key, name, value);
+  if (status.ok()) return true;
+  std::string failure =
+      "cannot write HKLM\\" + key + "\\" + std::string(name) + ": " + status.message();
+  if (!inBatch_) {
+    log_.write(failure);
+  } else if (batchFailures_++ == 0) {
+    firstBatchFailure_ = std::move(failure);
+  }
+  return false;
 }
 
 void ValueStore::writeRedirect(std::string_view page, std::string_view name,
@@ -95,7 +113,7 @@ void ValueStore::writeRedirect(std::string_view page, std::string_view name,
   if (entry == nullptr) return;
   std::optional<RedirectTarget> target = parseRedirect(entry->value, page);
   if (!target) return;
-  registry_.setValue(Root::kLocalMachine, host::pageKey(target->page), target->name, value);
+  set(target->page, target->name, value);
 }
 
 std::string ValueStore::readText(std::string_view page, std::string_view name) {
@@ -106,9 +124,26 @@ uint32_t ValueStore::readNumber(std::string_view page, std::string_view name) {
   return regReadNumber(registry_, Root::kLocalMachine, host::pageKey(page), name);
 }
 
-void ValueStore::beginUpdate() { writeText("", host::kUpdated, "0"); }
+void ValueStore::beginUpdate() {
+  logBatchFailures();  // of a batch that was never closed
+  inBatch_ = true;
+  writeText("", host::kUpdated, "0");
+}
 
-void ValueStore::endUpdate() { writeText("", host::kUpdated, "1"); }
+void ValueStore::endUpdate() {
+  writeText("", host::kUpdated, "1");
+  logBatchFailures();
+  inBatch_ = false;
+}
+
+void ValueStore::logBatchFailures() {
+  if (batchFailures_ > 0) {
+    log_.write(std::to_string(batchFailures_) + " writes of an update failed, the first: " +
+               firstBatchFailure_);
+  }
+  batchFailures_ = 0;
+  firstBatchFailure_.clear();
+}
 
 std::string ValueStore::resolveImage(std::string_view skinFolder, std::string_view fileName,
                                      std::optional<std::string_view> fallbackFolder) {

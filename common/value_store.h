@@ -14,6 +14,7 @@
 namespace zelko::platform {
 class Clock;
 class Files;
+class Log;
 }  // namespace zelko::platform
 
 namespace zelko {
@@ -58,18 +59,22 @@ struct RedirectTarget {
 
 // Reads a redirect text of the skin INI file ("Name" or "Name,Page"; a third piece is
 // ignored) for a write to `page`. nullopt when the name is empty or a piece is longer
-// than kMaxRedirectUnits (a cut name would write to some other value). An empty or
-// missing page means `page` itself.
+// than kMaxRedirectUnits (a cut name would write to some other value), and when the
+// target page holds a backslash (it would name the plugin key or a key of another
+// page). An empty or missing page means `page` itself.
 std::optional<RedirectTarget> parseRedirect(std::string_view text, std::string_view page);
 
 // ---- The value store --------------------------------------------------------------
 
 // Page values under HKLM\Software\Microsoft\CHome\ZelkoToday\<page>; the empty page is
 // the plugin key itself. Reads the redirect table from the settings' skin INI document
-// and the installation folder from the settings at the time of each call.
+// and the installation folder from the settings at the time of each call. A write that
+// fails is silent for the caller's user, as on the phone, but goes to the log: one line
+// for each update bracket that had failures, one for each failed write outside one.
 class ValueStore {
  public:
-  ValueStore(platform::Registry& registry, platform::Files& files, const Settings& settings);
+  ValueStore(platform::Registry& registry, platform::Files& files, platform::Log& log,
+             const Settings& settings);
   ValueStore(const ValueStore&) = delete;
   ValueStore& operator=(const ValueStore&) = delete;
 
@@ -84,7 +89,8 @@ class ValueStore {
   uint32_t readNumber(std::string_view page, std::string_view name);
 
   // The update bracket: "Updated" of the plugin key is "0" while a batch of writes is
-  // under way and "1" once it is complete. Not counted: the last write wins.
+  // under way and "1" once it is complete. Not counted: the last write wins. The failed
+  // writes of a batch are logged together when it ends.
   void beginUpdate();
   void endUpdate();
 
@@ -96,11 +102,19 @@ class ValueStore {
                            std::optional<std::string_view> fallbackFolder = std::nullopt);
 
  private:
+  // Sets one value; a failure is kept for the batch's log line, or logged at once.
+  bool set(std::string_view page, std::string_view name, const platform::RegValue& value);
   void writeRedirect(std::string_view page, std::string_view name, const platform::RegValue& value);
+  // Logs the failures kept since the batch began, if any.
+  void logBatchFailures();
 
   platform::Registry& registry_;
   platform::Files& files_;
+  platform::Log& log_;
   const Settings& settings_;
+  bool inBatch_ = false;
+  int batchFailures_ = 0;
+  std::string firstBatchFailure_;
 };
 
 // Opens the update bracket for its lifetime, so that an early return still closes it.

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "ZelkoWinToday/day_files.h"
@@ -13,8 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::string_view key = input.substr(0, 5);
   std::string_view text = input.substr(key.size());
-  zelko::engine::notesForDay(text, key);
-  zelko::engine::saintForDay(text, key);
+  // Notes are whole lines joined by single line feeds: none at either end, none doubled.
+  if (auto notes = zelko::engine::notesForDay(text, key); notes && !notes->empty()) {
+    if (notes->front() == '\n' || notes->back() == '\n') std::abort();
+    if (notes->find("\n\n") != std::string::npos) std::abort();
+  }
+  if (auto saint = zelko::engine::saintForDay(text, key)) {
+    if (saint->find('\n') != std::string::npos) std::abort();
+  }
 
   zelko::engine::RunAtTimes times;
   times.start = zelko::engine::minutesOfDay(key);

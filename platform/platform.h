@@ -7,6 +7,7 @@
 #include "platform/http.h"
 #include "platform/items.h"
 #include "platform/locale.h"
+#include "platform/log.h"
 #include "platform/messaging.h"
 #include "platform/notifications.h"
 #include "platform/power.h"
@@ -40,6 +41,7 @@ class Platform {
   virtual Items& items() = 0;
   virtual Messaging& messaging() = 0;
   virtual Http& http() = 0;
+  virtual Log& log() = 0;
 };
 
 }  // namespace zelko::platform

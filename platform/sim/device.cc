@@ -13,6 +13,7 @@
 #include "platform/sim/icu_locale.h"
 #include "platform/sim/items_store.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_log.h"
 #include "platform/sim/sim_journal.h"
 #include "platform/sim/sim_notifications.h"
 #include "platform/sim/sim_power.h"
@@ -88,6 +89,7 @@ class SimDevice final : public Device, public Platform {
         regDb_(std::move(reg)),
         settings_(*regDb_),
         clock_(settings_, std::move(zone)),
+        log_(dir_ / "run", identity.modulePath, clock_),
         journal_(std::move(journalDb), clock_, settings_.getInt("journal.limit", kDefaultJournalLimit)),
         locale_(settings_.get("locale", "en-US")),
         files_(dir_ / "fs"),
@@ -128,12 +130,14 @@ class SimDevice final : public Device, public Platform {
   Items& items() override { return *items_; }
   Messaging& messaging() override { return *messaging_; }
   Http& http() override { return *http_; }
+  Log& log() override { return log_; }
 
  private:
   fs::path dir_;
   std::unique_ptr<Database> regDb_;
   DeviceSettings settings_;
   DeviceClock clock_;
+  SimLog log_;
   SimJournal journal_;
   IcuLocale locale_;
   SimFiles files_;

@@ -46,22 +46,44 @@ std::string fileNameFor(std::string_view name) {
   return "mutex-" + hex + ".lock";
 }
 
-}  // namespace
+// flock, waiting for the lock and retried when a signal interrupts the wait.
+bool lockWaiting(int fd, int operation) {
+  int rc;
+  do rc = flock(fd, operation); while (rc != 0 && errno == EINTR);
+  return rc == 0;
+}
 
-Result<std::unique_ptr<NamedMutex>> SimSync::createMutex(std::string_view name) {
-  std::string path = (runDir_ / fileNameFor(name)).string();
+// Opens the mutex's file and holds a shared lock on it for the life of the handle. The
+// exclusive lock tried first succeeds only when no handle of any process is open.
+Result<std::unique_ptr<NamedMutex>> openHeld(const std::filesystem::path& file) {
+  std::string path = file.string();
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return Status::IoError("cannot open " + path + ": " + std::strerror(errno));
   bool existed = flock(fd, LOCK_EX | LOCK_NB) != 0;
-  // Hold a shared lock for the life of the handle (a conversion from exclusive to shared,
-  // or a new shared lock beside other holders).
-  int rc;
-  do rc = flock(fd, LOCK_SH); while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
+  if (!lockWaiting(fd, LOCK_SH)) {
     close(fd);
-    return Status::IoError("cannot lock " + path);
+    return Status::IoError("cannot lock " + path + ": " + std::strerror(errno));
   }
   return std::unique_ptr<NamedMutex>(new FileMutex(fd, existed));
+}
+
+}  // namespace
+
+Result<std::unique_ptr<NamedMutex>> SimSync::createMutex(std::string_view name) {
+  // Creators take turns at the gate, so that the probe and the lock that follows it are
+  // one step for every other creator: flock does not promise that turning the exclusive
+  // lock into a shared one is atomic, and in between a second creator would also find
+  // no holder. Handles close without the gate; a closed one is simply gone.
+  std::string gatePath = (runDir_ / "mutex.gate").string();
+  int gate = open(gatePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (gate < 0) return Status::IoError("cannot open " + gatePath + ": " + std::strerror(errno));
+  if (!lockWaiting(gate, LOCK_EX)) {
+    close(gate);
+    return Status::IoError("cannot lock " + gatePath + ": " + std::strerror(errno));
+  }
+  auto mutex = openHeld(runDir_ / fileNameFor(name));
+  close(gate);  // lets the next creator in
+  return mutex;
 }
 
 }  // namespace zelko::platform::sim

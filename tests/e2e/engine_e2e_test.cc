@@ -69,13 +69,16 @@ class EngineEndToEnd : public testing::EndToEndTest {
     }
     // No controller may bring the engine back while it is stopped here: no new ones are
     // launched, and one already on its way finds the home screen off.
-    platform().notifications().stopLaunch("ZelkoTitanium");
-    platform().notifications().stopLaunch("ZelkoWinToday");
-    platform().registry().setValue(Root::kLocalMachine, kHomeKey, "Enabled", RegValue::Dword(0));
+    for (const char* launch : {"ZelkoTitanium", "ZelkoWinToday"}) {
+      platform::Status stopped = platform().notifications().stopLaunch(launch);
+      EXPECT_TRUE(stopped.ok() || stopped.code() == platform::Status::Code::kNotFound) << launch;
+    }
+    EXPECT_TRUE(platform().registry().setValue(Root::kLocalMachine, kHomeKey, "Enabled",
+                                               RegValue::Dword(0)).ok());
     // Whatever was started (the engine, controllers, stand-ins) would outlive the folder.
     waitFor([&] {
       if (platform::WindowHandle w = platform().windows().findWindow("ZelkoToday")) {
-        platform().windows().postMessage({w, 1127, 0, 0});
+        (void)platform().windows().postMessage({w, 1127, 0, 0});  // it may end meanwhile
       }
       return allLaunchesEnded();
     }, seconds(15));
@@ -254,7 +257,7 @@ TEST_F(EngineEndToEnd, HomeScreenSwitchStopsTheEngineAndStartsItAgain) {
   // An engine that ended without the controller is back at the next minute.
   int second = enginePid();
   size_t minuteStarts = launches("ZelkoToday.exe", "ZelkoWinToday");
-  platform().windows().postMessage({platform().windows().findWindow("ZelkoToday"), 1127, 0, 0});
+  ASSERT_TRUE(platform().windows().postMessage({platform().windows().findWindow("ZelkoToday"), 1127, 0, 0}).ok());
   ASSERT_TRUE(waitFor([&] { return exitCodeOf(second).has_value(); }));
   ASSERT_EQ(tool({"clock", "advance", "1"}), 0);
   ASSERT_TRUE(waitFor([&] { return engineRunning(); }));

@@ -45,11 +45,15 @@ int watch(Platform& p, const std::vector<std::string>& a) {
   auto handle = p.notifications().registerCallback({Root::kLocalMachine, a[1], a[2]}, [&] {
     auto v = p.registry().getValue(Root::kLocalMachine, a[1], a[2]);
     log += (log.empty() ? "" : ",") + (v.ok() ? v->text : std::string("<deleted>"));
-    p.registry().setValue(Root::kCurrentUser, kReportKey, "seen", RegValue::Text(log));
-    if (++seen == wanted) p.windows().postQuit(0);
+    if (!p.registry().setValue(Root::kCurrentUser, kReportKey, "seen", RegValue::Text(log)).ok()) {
+      p.windows().postQuit(1);
+    } else if (++seen == wanted) {
+      p.windows().postQuit(0);
+    }
   });
   if (!handle.ok()) return fail(handle.status().message());
-  p.registry().setValue(Root::kCurrentUser, kReportKey, "watching", RegValue::Text("yes"));
+  auto watching = p.registry().setValue(Root::kCurrentUser, kReportKey, "watching", RegValue::Text("yes"));
+  if (!watching.ok()) return fail(watching.message());
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (p.windows().pumpMessages(std::chrono::milliseconds(100))) {
     if (std::chrono::steady_clock::now() > end) return 2;
@@ -61,18 +65,20 @@ int instance(Platform& p) {
   zelko::Suite suite(p);
   if (suite.settings().findRunningInstance("ProbeInstance")) return 3;
   auto& w = p.windows();
-  w.registerClass("ProbeInstance", [&](const zelko::platform::Message& m) -> int64_t {
-    if (m.message == zelko::platform::kWmUser + 103) w.destroyWindow(m.window);
+  auto registered = w.registerClass("ProbeInstance", [&](const zelko::platform::Message& m) -> int64_t {
+    if (m.message == zelko::platform::kWmUser + 103 && !w.destroyWindow(m.window).ok()) w.postQuit(1);
     if (m.message == zelko::platform::kWmDestroy) w.postQuit(0);
     return 0;
   });
+  if (!registered.ok()) return fail(registered.message());
   auto window = w.createWindow("ProbeInstance", "probe", 0);
   if (!window.ok()) return fail(window.status().message());
   auto poked = p.notifications().registerCallback({Root::kLocalMachine, kReportKey, "poke"}, [] {});
   if (!poked.ok()) return fail(poked.status().message());
   std::printf("up\n");
   std::fflush(stdout);
-  p.registry().setValue(Root::kCurrentUser, kReportKey, "instance", RegValue::Text("up"));
+  auto up = p.registry().setValue(Root::kCurrentUser, kReportKey, "instance", RegValue::Text("up"));
+  if (!up.ok()) return fail(up.message());
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (w.pumpMessages(std::chrono::milliseconds(100))) {
     if (std::chrono::steady_clock::now() > end) return 2;
@@ -114,7 +120,8 @@ int echo(Platform& p, const std::vector<std::string>& a) {
     if (!w.postMessage({host, zelko::platform::kWmUser + 1, 0, 0}).ok()) w.postQuit(0);
   });
   if (!handle.ok()) return fail(handle.status().message());
-  w.postMessage({host, zelko::platform::kWmUser + 2, 0, 0});  // ready
+  auto ready = w.postMessage({host, zelko::platform::kWmUser + 2, 0, 0});
+  if (!ready.ok()) return fail(ready.message());
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (w.pumpMessages(std::chrono::milliseconds(200))) {
     if (std::chrono::steady_clock::now() > end || !w.windowInfo(host)) return 0;

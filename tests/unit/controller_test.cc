@@ -10,6 +10,7 @@
 
 #include "common/suite.h"
 #include "platform/platform.h"
+#include "platform/testing/wrappers.h"
 #include "tests/unit/device_fixture.h"
 
 namespace zelko {
@@ -183,6 +184,29 @@ TEST_F(ControllerRunTest, StopAfterThePauseGoesToTheEngineRunningThen) {
   receivers_.clear();
   EXPECT_EQ(delivered(), (std::vector<uint32_t>{1127}));
   EXPECT_EQ(receivers_, (std::vector<platform::WindowHandle>{second}));
+}
+
+TEST_F(ControllerRunTest, AMessageThePlatformCannotPostIsLogged) {
+  struct RefusingWindows : platform::testing::WindowsWrapper {
+    using WindowsWrapper::WindowsWrapper;
+    platform::Status postMessage(const platform::Message&) override {
+      return platform::Status::IoError("the queue is full");
+    }
+  };
+  struct Faulty : platform::testing::PlatformWrapper {
+    explicit Faulty(platform::Platform& p) : PlatformWrapper(p), win(p.windows()), logged(p.log()) {}
+    platform::Windows& windows() override { return win; }
+    platform::Log& log() override { return logged; }
+    RefusingWindows win;
+    platform::testing::RecordingLog logged;
+  };
+  setEnabled(1);
+  startEngine();
+  Faulty faulty(platform());
+  Suite suite(faulty);
+  EXPECT_EQ(controller::run(suite, "-update", 1, [](std::chrono::milliseconds) {}), 1);
+  EXPECT_EQ(faulty.logged.lines(),
+            (std::vector<std::string>{"cannot post message 1126 to the engine: the queue is full"}));
 }
 
 }  // namespace

@@ -122,7 +122,13 @@ TEST(DayFiles, NotesForTheDay) {
   EXPECT_EQ(notesForDay(file, "25/03"), std::nullopt);
   // The last line keeps its last character although no line end follows it.
   EXPECT_EQ(notesForDay("24/03 Dentist", "24/03"), "Dentist");
-  EXPECT_EQ(notesForDay("24/03 A\n24/03\n24/03 B\n", "24/03"), "A\n\nB");
+  // Empty notes add no line, wherever they stand.
+  EXPECT_EQ(notesForDay("24/03 A\n24/03\n24/03 B\n24/03 \n", "24/03"), "A\nB");
+  EXPECT_EQ(notesForDay("24/03\n24/03 B\n", "24/03"), "B");
+  EXPECT_EQ(notesForDay("24/03\n", "24/03"), "");
+  // The separator is one character, however many bytes it takes.
+  EXPECT_EQ(notesForDay("24/03\u00a0Dentist\n24/03\u2013Call Ann\n24/03\U0001F600Gym", "24/03"),
+            "Dentist\nCall Ann\nGym");
   EXPECT_EQ(notesForDay("", "24/03"), std::nullopt);
   // Lines are read as the phone reads them: at most 254 units.
   EXPECT_EQ(notesForDay("24/03 " + std::string(300, 'n'), "24/03")->size(), 254u - 6u);
@@ -134,6 +140,8 @@ TEST(DayFiles, SaintIsTheFirstLineOfTheDay) {
   EXPECT_EQ(saintForDay(file, "25/03"), "St Humbert");
   EXPECT_EQ(saintForDay(file, "26/03"), std::nullopt);
   EXPECT_EQ(saintForDay("26/03\n", "26/03"), "");
+  EXPECT_EQ(saintForDay("26/03\u2013St Larissa\n", "26/03"), "St Larissa");
+  EXPECT_EQ(saintForDay("26/03\u00a0\n", "26/03"), "");
 }
 
 }  // namespace

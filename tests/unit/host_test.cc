@@ -38,7 +38,7 @@ TEST_F(HostRegistryTest, EnabledIsOnOnlyAtOneAndOffOnlyAtZero) {
   for (auto [value, state] :
        {std::pair{1u, host::HomeScreenState::kOn}, std::pair{2u, host::HomeScreenState::kUnknown},
         std::pair{0u, host::HomeScreenState::kOff}}) {
-    reg.setValue(kHklm, host::kHomeKey, host::kEnabled, RegValue::Dword(value));
+    ASSERT_TRUE(reg.setValue(kHklm, host::kHomeKey, host::kEnabled, RegValue::Dword(value)).ok());
     EXPECT_EQ(host::homeScreenState(reg), state) << value;
   }
 }
@@ -47,9 +47,9 @@ TEST_F(HostRegistryTest, LayoutAndPagesAreReadWhole) {
   auto& reg = platform().registry();
   // Real layouts run far past the 254 units of a plain text read.
   std::string layout = std::string(kLayout) + std::string(600, ' ') + "<More/>";
-  reg.setValue(kHklm, host::kHomeKey, host::kExtensibilityXml, RegValue::Text(layout));
+  ASSERT_TRUE(reg.setValue(kHklm, host::kHomeKey, host::kExtensibilityXml, RegValue::Text(layout)).ok());
   EXPECT_EQ(host::readExtensibilityXml(reg), layout);
-  reg.setValue(kHklm, host::kPluginKey, host::kPages, RegValue::Text("Page1;Page2;Page5"));
+  ASSERT_TRUE(reg.setValue(kHklm, host::kPluginKey, host::kPages, RegValue::Text("Page1;Page2;Page5")).ok());
   EXPECT_EQ(host::readPluginPages(reg, "zelkotoday"),
             (std::vector<std::string>{"Page1", "Page2", "Page5"}));
   EXPECT_TRUE(host::readPluginPages(reg, "Missing").empty());

@@ -172,7 +172,7 @@ TEST_F(ItemsNotifications, OtherProcessesChangesArePostedWithTheFolder) {
   ASSERT_TRUE(other_->updateContact(c).ok());
   ASSERT_TRUE(other_->removeItem(oid).ok());
   EXPECT_EQ(pump(), (Got{{kItemChanged, 10}, {kItemDeleted, 10}}));
-  other_->addAppointment(meeting("x", at(2024, 1, 1, 9), at(2024, 1, 1, 10)));
+  ASSERT_TRUE(other_->addAppointment(meeting("x", at(2024, 1, 1, 9), at(2024, 1, 1, 10))).ok());
   EXPECT_EQ(pump(), (Got{{kItemAdded, 9}}));
   // One message for a whole import, not one per item.
   std::vector<NewContact> batch(50);
@@ -183,11 +183,11 @@ TEST_F(ItemsNotifications, OtherProcessesChangesArePostedWithTheFolder) {
 
 TEST_F(ItemsNotifications, OwnChangesAndOtherFoldersAreNotPosted) {
   ASSERT_TRUE(platform().items().enableChangeNotifications(ItemFolder::kCalendar, window_).ok());
-  platform().items().addAppointment(meeting("mine", at(2024, 1, 1), at(2024, 1, 1)));
-  other_->addContact(contact("Ann", "Lee"));
+  ASSERT_TRUE(platform().items().addAppointment(meeting("mine", at(2024, 1, 1), at(2024, 1, 1))).ok());
+  ASSERT_TRUE(other_->addContact(contact("Ann", "Lee")).ok());
   EXPECT_TRUE(pump().empty());
   // The registration lives in the store, not in this process's memory.
-  other_->addAppointment(meeting("theirs", at(2024, 1, 1), at(2024, 1, 1)));
+  ASSERT_TRUE(other_->addAppointment(meeting("theirs", at(2024, 1, 1), at(2024, 1, 1))).ok());
   EXPECT_EQ(pump(), (Got{{kItemAdded, 9}}));
 }
 
@@ -196,7 +196,7 @@ TEST_F(ItemsNotifications, GoneWindowsAreDroppedAndUnknownOnesRefused) {
             Status::Code::kNotFound);
   ASSERT_TRUE(platform().items().enableChangeNotifications(ItemFolder::kContacts, window_).ok());
   ASSERT_TRUE(platform().windows().destroyWindow(window_).ok());
-  other_->addContact(contact("Ann", "Lee"));
+  ASSERT_TRUE(other_->addContact(contact("Ann", "Lee")).ok());
   auto pim = sim::Database::open(dir() / "device" / "pim.db", false);
   auto guard = (*pim)->lock();
   auto& q = (*pim)->prepare("SELECT count(*) FROM change_windows");

@@ -221,7 +221,7 @@ TEST_F(OutlookStoreFrench, DatesAreReadInTheLocaleFormat) {
   Contact c;
   c.lastName = "Dupont";
   c.birthday = day(1990, 3, 12);
-  platform().items().addContact(c);
+  ASSERT_TRUE(platform().items().addContact(c).ok());
   OutlookSession session(platform());
   OutlookStore store(session, ItemFolder::kContacts);
   EXPECT_TRUE(store.find(R"([Birthday] >= "01/01/1900" AND [Birthday] <= "01/01/2100")"));
@@ -236,7 +236,7 @@ TEST_F(OutlookStoreTest, DatesAreReadInTheLocaleFormatEnUs) {
   Contact c;
   c.lastName = "Doe";
   c.birthday = day(1990, 3, 12);
-  platform().items().addContact(c);
+  ASSERT_TRUE(platform().items().addContact(c).ok());
   OutlookSession session(platform());
   OutlookStore store(session, ItemFolder::kContacts);
   EXPECT_TRUE(store.find(R"([Birthday] = "3/12/1990")"));

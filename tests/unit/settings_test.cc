@@ -145,10 +145,17 @@ TEST_F(SettingsTest, FindRunningInstance) {
   auto first = std::make_unique<Settings>(platform());
   EXPECT_FALSE(first->findRunningInstance("ZelkoToday"));
   {
-    // The mutex is held but there is no window (yet): give up after three looks.
+    // The mutex is held but there is no window (yet): give up after three looks, and
+    // run holding the mutex like a first instance, so that the next start sees it.
     Settings second(platform());
     EXPECT_FALSE(second.findRunningInstance("ZelkoToday"));
+    first.reset();
+    auto probe = platform().sync().createMutex("ZelkoToday");
+    ASSERT_TRUE(probe.ok());
+    EXPECT_TRUE((*probe)->alreadyExisted());
+    first = std::make_unique<Settings>(platform());
   }
+  EXPECT_FALSE(first->findRunningInstance("ZelkoToday"));
   auto& windows = platform().windows();
   ASSERT_TRUE(windows.registerClass("ZelkoToday", [](const p::Message&) { return 0; }).ok());
   ASSERT_TRUE(windows.createWindow("ZelkoToday", "").ok());

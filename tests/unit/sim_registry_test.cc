@@ -135,7 +135,7 @@ TEST_F(SimRegistryTest, ValuesRoundTripAtTheirEdges) {
 }
 
 TEST_F(SimRegistryTest, ValuesAreSortedAndDeletedByName) {
-  for (const char* n : {"b", "A", "c"}) reg().setValue(kHklm, "S", n, RegValue::Dword(1));
+  for (const char* n : {"b", "A", "c"}) ASSERT_TRUE(reg().setValue(kHklm, "S", n, RegValue::Dword(1)).ok());
   std::vector<std::string> names;
   for (const auto& v : reg().values(kHklm, "s")) names.push_back(v.name);
   EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "c"}));
@@ -191,24 +191,25 @@ TEST_F(SimNotificationsTest, CallbackRunsFromTheLoopOncePerChange) {
   pump();
   EXPECT_EQ(seen_.size(), 1u);
 
-  reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Dword(1));  // same data
+  ASSERT_TRUE(reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Dword(1)).ok());  // same data
   pump();
   EXPECT_EQ(seen_.size(), 1u);
 
-  reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Text("1"));  // another type is a change
-  reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Text("2"));
+  ASSERT_TRUE(reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Text("1")).ok());  // another type is a change
+  ASSERT_TRUE(reg().setValue(kHkcu, "Watch\\Me", "Value", RegValue::Text("2")).ok());
   pump();
   EXPECT_EQ(seen_.size(), 3u);
 
-  reg().setValue(kHkcu, "Watch\\Me", "Other", RegValue::Text("x"));
-  reg().setValue(kHklm, "Watch\\Me", "Value", RegValue::Text("x"));
+  ASSERT_TRUE(reg().setValue(kHkcu, "Watch\\Me", "Other", RegValue::Text("x")).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Watch\\Me", "Value", RegValue::Text("x")).ok());
   pump();
   EXPECT_EQ(seen_.size(), 3u);
 
   ASSERT_TRUE(reg().deleteValue(kHkcu, "Watch\\Me", "Value").ok());
   pump();
   EXPECT_EQ(seen_.size(), 4u);
-  reg().deleteValue(kHkcu, "Watch\\Me", "Value");  // nothing left to delete
+  EXPECT_EQ(reg().deleteValue(kHkcu, "Watch\\Me", "Value").code(),  // nothing left to delete
+            Status::Code::kNotFound);
   pump();
   EXPECT_EQ(seen_.size(), 4u);
 }
@@ -217,17 +218,17 @@ TEST_F(SimNotificationsTest, CallbacksComeInTheOrderOfTheChanges) {
   watch(kHklm, "K", "a", "a1");
   watch(kHklm, "K", "b", "b");
   watch(kHklm, "K", "a", "a2");  // the same value twice: both fire
-  reg().setValue(kHklm, "K", "a", RegValue::Dword(1));
-  reg().setValue(kHklm, "K", "b", RegValue::Dword(1));
-  reg().setValue(kHklm, "K", "a", RegValue::Dword(2));
+  ASSERT_TRUE(reg().setValue(kHklm, "K", "a", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "K", "b", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "K", "a", RegValue::Dword(2)).ok());
   pump();
   EXPECT_EQ(seen_, (std::vector<std::string>{"a1", "a2", "b", "a1", "a2"}));
 }
 
 TEST_F(SimNotificationsTest, DeleteKeyTellsWatchersOfValuesBelowOnly) {
-  reg().setValue(kHklm, "T\\Sub", "x", RegValue::Dword(1));
-  reg().setValue(kHklm, "T", "top", RegValue::Dword(1));
-  reg().setValue(kHklm, "T c", "y", RegValue::Dword(1));
+  ASSERT_TRUE(reg().setValue(kHklm, "T\\Sub", "x", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "T", "top", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "T c", "y", RegValue::Dword(1)).ok());
   watch(kHklm, "T\\Sub", "x", "x");
   watch(kHklm, "T", "top", "top");
   watch(kHklm, "T c", "y", "sibling");
@@ -248,15 +249,15 @@ TEST_F(SimNotificationsTest, CloseStopsACallbackEvenFromInsideIt) {
   ASSERT_TRUE(h.ok());
   self = *h;
   // Two changes queued before the loop runs: the second finds the callback closed.
-  reg().setValue(kHklm, "C", "v", RegValue::Dword(1));
-  reg().setValue(kHklm, "C", "v", RegValue::Dword(2));
+  ASSERT_TRUE(reg().setValue(kHklm, "C", "v", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "C", "v", RegValue::Dword(2)).ok());
   pump();
   EXPECT_EQ(seen_, (std::vector<std::string>{"plain", "self", "plain"}));
 
   notes().close(plain);
   notes().close(plain);  // twice is harmless
   notes().close(0);
-  reg().setValue(kHklm, "C", "v", RegValue::Dword(3));
+  ASSERT_TRUE(reg().setValue(kHklm, "C", "v", RegValue::Dword(3)).ok());
   pump();
   EXPECT_EQ(seen_.size(), 3u);
 }
@@ -293,9 +294,9 @@ TEST_F(SimNotificationsTest, ChangeOfAWatchedValueStartsTheProgram) {
                                       "\\Windows\\probe.exe", ""}).ok());
   ASSERT_TRUE(notes().stopLaunch("stopped").ok());
 
-  reg().setValue(kHklm, "launch\\me", "v", RegValue::Dword(1));
-  reg().setValue(kHklm, "Launch\\Me", "V", RegValue::Dword(1));  // no change: no start
-  reg().setValue(kHklm, "Launch\\Me", "W", RegValue::Dword(1));
+  ASSERT_TRUE(reg().setValue(kHklm, "launch\\me", "v", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Launch\\Me", "V", RegValue::Dword(1)).ok());  // no change: no start
+  ASSERT_TRUE(reg().setValue(kHklm, "Launch\\Me", "W", RegValue::Dword(1)).ok());
   auto launches = journalEvents("launch");
   ASSERT_EQ(launches.size(), 1u);
   EXPECT_NE(launches[0].find(R"("program":"\\WINDOWS\\probe.exe","params":"-x ProbeWake","ok":true)"),
@@ -304,7 +305,7 @@ TEST_F(SimNotificationsTest, ChangeOfAWatchedValueStartsTheProgram) {
   EXPECT_EQ(launches[0].find(R"("pid":null)"), std::string::npos) << launches[0];
 
   // Deleting the value is a change too.
-  reg().deleteValue(kHklm, "Launch\\Me", "V");
+  ASSERT_TRUE(reg().deleteValue(kHklm, "Launch\\Me", "V").ok());
   EXPECT_EQ(journalEvents("launch").size(), 2u);
   // The started programs end on their own; let them, before the device goes away.
   for (int i = 0; i < 500 && journalEvents("exit").size() < 2; ++i) {

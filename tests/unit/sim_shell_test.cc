@@ -88,7 +88,8 @@ TEST_F(SimShellTest, MissingFileIsNotFoundAndJournalled) {
 
 TEST_F(SimShellTest, JournalLinesStayUtf8WhateverTheBytesAsked) {
   // A Latin-1 name from an old file: the journal line must still be readable as JSON.
-  shell().execute({"\\Windows\\caf\xE9.exe", "Zo\xC3\xAB \xFF\tend", false});
+  auto missing = shell().execute({"\\Windows\\caf\xE9.exe", "Zo\xC3\xAB \xFF\tend", false});
+  EXPECT_EQ(missing.status().code(), platform::Status::Code::kNotFound);
   auto launches = journalEvents("launch");
   ASSERT_EQ(launches.size(), 1u);
   EXPECT_TRUE(has(launches[0], R"("program":"\\Windows\\caf\ufffd.exe")")) << launches[0];
@@ -254,8 +255,8 @@ TEST_F(SimClockTest, AdvanceCrossesTheEndOfTheYear) {
 TEST_F(SimClockTest, TickStoresLocalMidnightAndMinuteAsFileTimes) {
   int timeChanges = 0, dateChanges = 0;
   const std::string key = platform::sim::kDateTimeKey;
-  platform().notifications().registerCallback({Root::kLocalMachine, key, "Time"}, [&] { ++timeChanges; });
-  platform().notifications().registerCallback({Root::kLocalMachine, key, "Date"}, [&] { ++dateChanges; });
+  ASSERT_TRUE(platform().notifications().registerCallback({Root::kLocalMachine, key, "Time"}, [&] { ++timeChanges; }).ok());
+  ASSERT_TRUE(platform().notifications().registerCallback({Root::kLocalMachine, key, "Date"}, [&] { ++dateChanges; }).ok());
 
   ASSERT_TRUE(clock().setLocal(at(2024, 3, 5, 23, 58, 42)).ok());
   device().tick();

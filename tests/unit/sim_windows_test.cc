@@ -172,7 +172,9 @@ TEST_F(SimWindowsTest, PumpEndsEvenWhenAHandlerKeepsPostingToItself) {
   WindowHandle w = create("Busy", "b");
   // Works in steps, posting itself the next one; the guard only ends a runaway pump.
   onMessage_ = [&](const Message& m) {
-    if (m.message == kWmPing && got_.size() < 100000) win().postMessage({w, kWmPing, m.wParam + 1, 0});
+    if (m.message == kWmPing && got_.size() < 100000) {
+      EXPECT_TRUE(win().postMessage({w, kWmPing, m.wParam + 1, 0}).ok());
+    }
   };
   ASSERT_TRUE(win().postMessage({w, kWmPing, 0, 0}).ok());
   EXPECT_TRUE(win().pumpMessages(milliseconds(0)));
@@ -256,7 +258,9 @@ TEST_F(SimWindowsTest, TimerThatKillsItselfTicksOnce) {
   registerRecorder("T");
   WindowHandle w = create("T", "t");
   onMessage_ = [&](const Message& m) {
-    if (m.message == platform::kWmTimer) win().killTimer(m.window, static_cast<uint32_t>(m.wParam));
+    if (m.message == platform::kWmTimer) {
+      EXPECT_TRUE(win().killTimer(m.window, static_cast<uint32_t>(m.wParam)).ok());
+    }
   };
   ASSERT_TRUE(win().setTimer(w, 1, milliseconds(2)).ok());
   // One pump serves a timer that falls due while it waits.

@@ -33,6 +33,13 @@ TEST(ParseRedirect, NamePageAndLimits) {
   EXPECT_NE(target(std::string(kMaxRedirectUnits, 'n')), "none");
   EXPECT_EQ(target(std::string(kMaxRedirectUnits + 1, 'n')), "none");
   EXPECT_EQ(target("n," + std::string(kMaxRedirectUnits + 1, 'p')), "none");
+  // A page is one key below the plugin key: a backslash would reach the plugin key
+  // itself (its skin settings) or a key of another page.
+  EXPECT_EQ(target("Copy,\\"), "none");
+  EXPECT_EQ(target("Copy,\\\\"), "none");
+  EXPECT_EQ(target("Copy,Page2\\"), "none");
+  EXPECT_EQ(target("Copy,\\Page2"), "none");
+  EXPECT_EQ(target("Copy,Page2\\Sub"), "none");
 }
 
 class ValueStoreTest : public testing::DeviceTest {
@@ -71,10 +78,10 @@ TEST_F(ValueStoreTest, TimeIsAnEightByteFileTime) {
   ASSERT_TRUE(platform::normalizeDateTime(when));
   std::vector<uint8_t> bytes;
   for (int i = 0; i < 8; ++i) bytes.push_back(platform::toFileTime(when) >> (8 * i));
-  reg().setValue(kHklm, "Alarm", "Next", RegValue::Binary(bytes));
-  reg().setValue(kHklm, "Alarm", "Short", RegValue::Binary({1, 2, 3, 4, 5, 6, 7}));
-  reg().setValue(kHklm, "Alarm", "Beyond", RegValue::Binary(std::vector<uint8_t>(8, 0xFF)));
-  reg().setValue(kHklm, "Alarm", "Dword", RegValue::Dword(5));
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Next", RegValue::Binary(bytes)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Short", RegValue::Binary({1, 2, 3, 4, 5, 6, 7})).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Beyond", RegValue::Binary(std::vector<uint8_t>(8, 0xFF))).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "Alarm", "Dword", RegValue::Dword(5)).ok());
   auto& clock = platform().clock();
   EXPECT_EQ(regReadTime(reg(), clock, kHklm, "Alarm", "Next", false), when);
   EXPECT_EQ(regReadTime(reg(), clock, kHklm, "Alarm", "Next", true), clock.toLocal(when));
@@ -87,11 +94,15 @@ TEST_F(ValueStoreTest, RedirectTable) {
   suite_->settings().skinIni().parse(
       "Updated=Copy\n"
       "[Page1]\nBattPNG=BattCopy,Page2\nBattVal=ValCopy\nA=B\nB=C\nNoName=,Page3\n"
+      "Time=Lang,\\\nDate=SkinName,\\\\\n"
       "[Page4]\nCount=Other,Page5\nInfos=Shown\n");
   store().writeText("Page1", "BattPNG", "\\x\\battery_5.png");
   store().writeText("page1", "BattVal", "75%");
   store().writeText("Page1", "A", "a");
   store().writeText("Page1", "NoName", "n");
+  store().writeText("", "Lang", "fr");
+  store().writeText("Page1", "Time", "10:05");
+  store().writeText("Page1", "Date", "mardi");
   store().writeNumber("Page4", "Count", 4);
   store().writeText("", "Updated", "1");
 
@@ -101,6 +112,8 @@ TEST_F(ValueStoreTest, RedirectTable) {
   EXPECT_EQ(store().readText("Page1", "B"), "a");
   EXPECT_EQ(store().readText("Page1", "C"), "");  // one level only
   EXPECT_TRUE(reg().values(kHklm, host::pageKey("Page3")).empty());
+  EXPECT_EQ(store().readText("", "Lang"), "fr");  // a skin cannot rewrite the settings
+  EXPECT_EQ(store().readText("", "SkinName"), "");
   EXPECT_EQ(store().readNumber("Page5", "Other"), 4u);
   EXPECT_EQ(store().readText("", "Copy"), "");        // the plugin key is never redirected
   EXPECT_EQ(store().readText("Page4", "Infos"), "");  // nor are reads
