@@ -55,7 +55,7 @@ std::vector<Entry> collectEntries(OutlookStore& store, platform::Items& items,
 }
 
 int runListing(Suite& suite, std::string_view store, int max, int days) {
-  deleteRecords(suite.platform().registry(), providerKey(store));
+  deleteRecords(suite, providerKey(store));
   OutlookStore calendar(suite.outlook(), platform::ItemFolder::kCalendar);
   auto& locale = suite.platform().locale();
   DateTime now = suite.platform().clock().localNow();
@@ -73,8 +73,7 @@ int runListing(Suite& suite, std::string_view store, int max, int days) {
     writeRecord(suite, recordKey(store, written), entry,
                 std::get<platform::Appointment>(*calendar.lastItem()));
   }
-  suite.regWriteNumber(platform::Root::kCurrentUser, providerKey(store), "total",
-                       static_cast<uint32_t>(written));
+  RecordWriter(suite, providerKey(store)).number("total", static_cast<uint32_t>(written));
   calendar.releaseCurrent();
   calendar.close();
   return written;

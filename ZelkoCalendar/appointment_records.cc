@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "common/provider_records.h"
 #include "common/suite.h"
 #include "platform/platform.h"
 
@@ -51,12 +52,9 @@ void writeRecord(Suite& suite, const std::string& key, const Entry& entry,
   auto date = [&](const DateTime& t) { return locale.formatDate(locale.shortDatePicture(), t); };
   auto time = [&](const DateTime& t) { return locale.formatTime(locale.shortTimePicture(), t); };
   auto dayKey = [&](const DateTime& t) { return locale.formatDate("yyyyMMdd", t); };
-  auto text = [&](std::string_view name, const std::string& value) {
-    suite.regWriteText(Root::kCurrentUser, key, name, value);
-  };
-  auto number = [&](std::string_view name, uint32_t value) {
-    suite.regWriteNumber(Root::kCurrentUser, key, name, value);
-  };
+  RecordWriter record(suite, key);
+  auto text = [&](std::string_view name, const std::string& value) { record.text(name, value); };
+  auto number = [&](std::string_view name, uint32_t value) { record.number(name, value); };
   text("location", item.location);
   text("subject", item.subject);
   text("datetime", date(entry.start) + " " + time(entry.start));

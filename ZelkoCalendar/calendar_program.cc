@@ -24,7 +24,7 @@ int run(Suite& suite, std::span<const std::string> args) {
   WaitCursor cursor(suite.platform().ui());
   Settings& settings = suite.settings();
   settings.startUp(kCalendarProgram.name, kCalendarProgram.build, args);
-  std::optional<std::string> named = providerStoreName(settings, kDefaultStore);
+  std::optional<std::string> named = providerStoreName(suite, kDefaultStore);
   if (!named) return 1;
   const std::string& store = *named;
 

@@ -54,20 +54,22 @@ void writeRecord(Suite& suite, OutlookStore& store, const std::string& key, cons
   std::optional<DateTime> stored = fromAutomationDate(e.isBirthday ? c.birthday : c.anniversary);
   std::string shortDate = stored ? locale.formatDate(locale.shortDatePicture(), *stored) : "";
   std::string year = stored ? locale.formatDate("yyyy", *stored) : "";
-  constexpr Root kUser = Root::kCurrentUser;
-  suite.regWriteText(kUser, key, "dateview", e.sortKey);
-  suite.regWriteText(kUser, key, e.isBirthday ? "birthday" : "anniversary", shortDate);
-  suite.regWriteText(kUser, key, "year", year);
-  suite.regWriteText(kUser, key, "date", e.dateText);
+  RecordWriter record(suite, key);
+  record.text("dateview", e.sortKey);
+  record.text(e.isBirthday ? "birthday" : "anniversary", shortDate);
+  record.text("year", year);
+  record.text("date", e.dateText);
   // A stored date still to come (a year typed wrongly) has no age to show.
-  suite.regWriteNumber(kUser, key, "age", static_cast<uint32_t>(std::max(e.years, 0)));
-  writeTexts(suite, key,
-             {{"businessPhone", c.businessPhone}, {"homePhone", c.homePhone},
-              {"mobilePhone", c.mobilePhone}, {"lastName", c.lastName},
-              {"firstName", c.firstName}, {"categories", c.categories}});
-  suite.regWriteNumber(kUser, key, "oid", c.oid);
+  record.number("age", static_cast<uint32_t>(std::max(e.years, 0)));
+  record.textIfAny("businessPhone", c.businessPhone);
+  record.textIfAny("homePhone", c.homePhone);
+  record.textIfAny("mobilePhone", c.mobilePhone);
+  record.textIfAny("lastName", c.lastName);
+  record.textIfAny("firstName", c.firstName);
+  record.textIfAny("categories", c.categories);
+  record.number("oid", c.oid);
   if (std::optional<std::string> picture = saveContactPicture(suite, store)) {
-    suite.regWriteText(kUser, key, "picture", *picture);
+    record.text("picture", *picture);
   }
 }
 
@@ -116,7 +118,7 @@ std::vector<EventEntry> collectEntries(OutlookStore& store, const ListingWindow&
 
 int runListing(Suite& suite, const ListingOptions& options) {
   ExclusiveRun turn(suite.platform(), "ZelkoContacts listing");
-  deleteRecords(suite.platform().registry(), anniversariesKey(options.store));
+  deleteRecords(suite, anniversariesKey(options.store));
   bool home = suite.settings().homeScreenMode();
   if (home) blankDisplay(suite);
   ListingWindow window = listingWindow(suite.platform().clock().localNow(), options.days);
@@ -132,8 +134,7 @@ int runListing(Suite& suite, const ListingOptions& options) {
     ++written;
     writeRecord(suite, store, anniversaryKey(options.store, written), entry);
   }
-  suite.regWriteNumber(Root::kCurrentUser, anniversariesKey(options.store), "total",
-                       static_cast<uint32_t>(written));
+  RecordWriter(suite, anniversariesKey(options.store)).number("total", static_cast<uint32_t>(written));
   store.releaseCurrent();
   if (home) composeDisplay(suite);
   store.close();

@@ -11,20 +11,24 @@ namespace zelko::contacts {
 
 void chooseContact(Suite& suite, std::string_view store) {
   std::string key = chooseKey(store);
-  deleteRecords(suite.platform().registry(), key);
+  deleteRecords(suite, key);
   std::optional<platform::ContactChoice> choice = suite.platform().ui().chooseContact();
   if (!choice) return;
   OutlookStore contacts(suite.outlook(), platform::ItemFolder::kContacts);
   if (contacts.fetch(choice->oid) &&
       std::holds_alternative<platform::Contact>(*contacts.lastItem())) {
     const ContactRecord& c = contacts.record();
-    writeTexts(suite, key,
-               {{"choosePhone", choice->number}, {"lastName", c.lastName}, {"firstName", c.firstName},
-                {"businessPhone", c.businessPhone}, {"homePhone", c.homePhone},
-                {"mobilePhone", c.mobilePhone}, {"categories", c.categories}});
-    suite.regWriteNumber(platform::Root::kCurrentUser, key, "oid", c.oid);
+    RecordWriter record(suite, key);
+    record.textIfAny("choosePhone", choice->number);
+    record.textIfAny("lastName", c.lastName);
+    record.textIfAny("firstName", c.firstName);
+    record.textIfAny("businessPhone", c.businessPhone);
+    record.textIfAny("homePhone", c.homePhone);
+    record.textIfAny("mobilePhone", c.mobilePhone);
+    record.textIfAny("categories", c.categories);
+    record.number("oid", c.oid);
     if (std::optional<std::string> picture = saveContactPicture(suite, contacts)) {
-      suite.regWriteText(platform::Root::kCurrentUser, key, "picture", *picture);
+      record.text("picture", *picture);
     }
   }
   contacts.close();
@@ -32,7 +36,7 @@ void chooseContact(Suite& suite, std::string_view store) {
 
 void placeCall(Suite& suite, std::string_view number) {
   platform::Status called = suite.platform().messaging().placeCall(number);
-  if (!called.ok()) logFailure("calling " + std::string(number), called);
+  if (!called.ok()) suite.platform().log().failure("calling " + std::string(number), called);
 }
 
 void openComposer(Suite& suite, std::string_view number) {
@@ -40,8 +44,9 @@ void openComposer(Suite& suite, std::string_view number) {
       exactAction("%WINDOWS%\\tmail.exe", {{"-Service"}, {"SMS", true}, {"-to"}, {std::string(number), true}},
                   suite.settings().specialFolders());
   if (!action) {
-    logFailure("opening the composer", platform::Status::Invalid("no action carries the number " +
-                                                                  std::string(number)));
+    suite.platform().log().failure(
+        "opening the composer",
+        platform::Status::Invalid("no action carries the number " + std::string(number)));
     return;
   }
   suite.runAction(*action);

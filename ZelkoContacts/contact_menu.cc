@@ -2,7 +2,6 @@
 
 #include "ZelkoContacts/contact_records.h"
 #include "common/exact_action.h"
-#include "common/provider_records.h"
 #include "common/suite.h"
 #include "platform/platform.h"
 
@@ -86,7 +85,7 @@ void showContactMenu(Suite& suite, std::string_view store, int n) {
   std::string path = suite.settings().installPath(kMenuFile);
   platform::Status removed = files.removeFile(path);
   if (!removed.ok() && removed.code() != platform::Status::Code::kNotFound) {
-    logFailure("deleting " + path, removed);
+    suite.platform().log().failure("deleting " + path, removed);
   }
   std::string key = anniversaryKey(store, n);
   auto number = [&](std::string_view name) {
@@ -100,7 +99,8 @@ void showContactMenu(Suite& suite, std::string_view store, int n) {
   if (!numbers.mobile.empty()) prepared = readPreparedTexts(files, suite.settings().installPath("SMS.txt"));
   IniDocument menu = contactMenu(numbers, prepared, labels, suite.settings().specialFolders());
   if (!menu.save(files, path)) {
-    logFailure("writing " + path, platform::Status::IoError("the menu file cannot be written"));
+    suite.platform().log().failure("writing " + path,
+                                   platform::Status::IoError("the menu file cannot be written"));
   }
   suite.runAction(kMenuAction);
 }

@@ -19,13 +19,6 @@ std::string anniversaryKey(std::string_view store, int k) {
 
 std::string chooseKey(std::string_view store) { return providerKey(store, "Choose"); }
 
-void writeTexts(Suite& suite, const std::string& key,
-                std::initializer_list<std::pair<std::string_view, std::string_view>> texts) {
-  for (const auto& [name, text] : texts) {
-    if (!text.empty()) suite.regWriteText(platform::Root::kCurrentUser, key, name, text);
-  }
-}
-
 std::optional<std::string> saveContactPicture(Suite& suite, OutlookStore& store) {
   const std::string& folder = suite.settings().specialFolders().myPictures;
   uint32_t oid = store.record().oid;
@@ -34,7 +27,7 @@ std::optional<std::string> saveContactPicture(Suite& suite, OutlookStore& store)
   std::string oldPath = folder + name;
   platform::Status removed = suite.platform().files().removeFile(oldPath);
   if (!removed.ok() && removed.code() != platform::Status::Code::kNotFound) {
-    logFailure("deleting " + oldPath, removed);
+    suite.platform().log().failure("deleting " + oldPath, removed);
   }
   std::snprintf(name, sizeof name, "\\%08x.jpg", oid);
   std::string path = folder + name;

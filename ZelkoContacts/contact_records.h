@@ -1,12 +1,10 @@
-// Where the birthdays provider keeps its records, and the pieces of a record that the
-// listing and the contact chooser both write.
+// Where the birthdays provider keeps its records, and the contact pictures that the listing
+// and the contact chooser both save.
 #pragma once
 
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace zelko {
 class OutlookStore;
@@ -22,10 +20,6 @@ std::string anniversariesKey(std::string_view store);
 std::string anniversaryKey(std::string_view store, int k);
 // HKCU\Software\Zelko\<store>\Choose: the contact picked in the chooser.
 std::string chooseKey(std::string_view store);
-
-// Writes each named text under HKCU `key` in the order given, leaving out the empty ones.
-void writeTexts(Suite& suite, const std::string& key,
-                std::initializer_list<std::pair<std::string_view, std::string_view>> texts);
 
 // Saves the picture of the contact read last into My Pictures as <oid as 8 lowercase hex
 // digits>.jpg, after deleting the file of the older decimal name. An existing file is kept

@@ -15,7 +15,7 @@ int run(Suite& suite, std::span<const std::string> args) {
   WaitCursor cursor(suite.platform().ui());
   Settings& settings = suite.settings();
   settings.startUp(kContactsProgram.name, kContactsProgram.build, args);
-  std::optional<std::string> named = providerStoreName(settings, kDefaultStore);
+  std::optional<std::string> named = providerStoreName(suite, kDefaultStore);
   if (!named) return 1;
   const std::string& store = *named;
 

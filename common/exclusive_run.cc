@@ -1,6 +1,5 @@
 #include "common/exclusive_run.h"
 
-#include "common/provider_records.h"
 #include "platform/platform.h"
 
 namespace zelko {
@@ -15,7 +14,7 @@ ExclusiveRun::ExclusiveRun(platform::Platform& platform, std::string_view name,
   for (;;) {
     auto mutex = platform.sync().createMutex(name);
     if (!mutex.ok()) {
-      logFailure("taking the turn " + std::string(name), mutex.status());
+      platform.log().failure("taking the turn " + std::string(name), mutex.status());
       return;
     }
     if (!(*mutex)->alreadyExisted()) {
@@ -26,8 +25,8 @@ ExclusiveRun::ExclusiveRun(platform::Platform& platform, std::string_view name,
     if (clock.steadyNow() >= end) break;
     clock.sleep(pause);
   }
-  logFailure("taking the turn " + std::string(name),
-             platform::Status::Busy("another run held it throughout the wait; going ahead"));
+  platform.log().failure("taking the turn " + std::string(name),
+                         platform::Status::Busy("another run held it throughout the wait; going ahead"));
 }
 
 ExclusiveRun::~ExclusiveRun() = default;

@@ -18,8 +18,8 @@ namespace zelko {
 class ExclusiveRun {
  public:
   // Waits until no other process holds the turn `name`, at most `limit`; after that the
-  // run goes ahead anyway (said on stderr), since a page left stale is worse than a
-  // rare mix that the next run mends.
+  // run goes ahead anyway (and says so in the log), since a page left stale is worse than
+  // a rare mix that the next run mends.
   ExclusiveRun(platform::Platform& platform, std::string_view name,
                std::chrono::milliseconds limit = std::chrono::seconds(30));
   ~ExclusiveRun();
