@@ -316,7 +316,7 @@ std::unique_ptr<Device> makeDevice(const fs::path& dir, bool asEngine) {
       !fs::copy_file(gBuild / "bin" / "zelko-probe", p.files().hostPath("\\Windows\\probe.exe"), ec)) {
     return nullptr;
   }
-  device->tick();
+  if (!device->tick().ok()) return nullptr;
   return device;
 }
 

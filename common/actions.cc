@@ -8,17 +8,15 @@
 #include "platform/ui.h"
 
 namespace zelko {
-namespace {
 
-void replaceAll(std::string& text, std::string_view macro, std::string_view folder) {
+void replaceAll(std::string& text, std::string_view from, std::string_view to) {
+  if (from.empty()) return;
   size_t pos = 0;
-  while ((pos = text.find(macro, pos)) != std::string::npos) {
-    text.replace(pos, macro.size(), folder);
-    pos += folder.size();
+  while ((pos = text.find(from, pos)) != std::string::npos) {
+    text.replace(pos, from.size(), to);
+    pos += to.size();
   }
 }
-
-}  // namespace
 
 std::string expandMacros(std::string_view text, const SpecialFolders& folders) {
   // The order matters: the first two produce %PROGRAMFILES%, which the third replaces.

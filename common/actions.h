@@ -23,6 +23,10 @@ inline constexpr size_t kMaxExpandedUnits = 519;
 // The longest program part and the longest arguments part, in UTF-16 units.
 inline constexpr size_t kMaxActionPartUnits = 255;
 
+// Replaces every `from` in `text` by `to`, left to right; the search goes on after the
+// inserted text, so a `to` that contains `from` is not replaced again.
+void replaceAll(std::string& text, std::string_view from, std::string_view to);
+
 // Replaces %ZELKOTODAY%, %ZELKODECK%, %PROGRAMFILES%, %WINDOWS%, %MYMUSIC%, %MYVIDEO% and
 // %MYPICTURES%, in that order, each everywhere (case-sensitive); the search goes on after
 // the inserted text, so a folder that contains a macro's own name is not expanded again.

@@ -77,6 +77,8 @@ extern const Command kShowCommands[];     // show
 extern const Command kUiCommands[];       // ui
 extern const Command kScreenCommands[];   // screen
 extern const Command kHomeCommands[];     // home
+extern const Command kNetCommands[];      // net dialup
+extern const Command kFeedsCommands[];    // feeds
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);

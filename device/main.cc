@@ -32,6 +32,8 @@ const Command* const kGroups[] = {
     kUiCommands,
     kScreenCommands,
     kHomeCommands,
+    kNetCommands,
+    kFeedsCommands,
 };
 
 const Command* findCommand(const std::string& name) {

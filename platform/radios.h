@@ -1,6 +1,7 @@
 // The phone's radios: the cellular line, the wireless devices and dial-up connections.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,12 @@ struct WirelessDevice {
   int state = 0;  // 0 off, 1 on, 2 discoverable (Bluetooth) / connected (Wi-Fi)
 };
 
+// The phone's state value of the cellular core, HKLM\System\State\Phone "Status": bit
+// 0x1000 is set while a data connection is up.
+inline constexpr char kPhoneStateKey[] = "System\\State\\Phone";
+inline constexpr char kPhoneStatusName[] = "Status";
+inline constexpr uint32_t kPhoneStatusDataConnection = 0x1000;
+
 // Every change also sets the matching state values under System\State with notification,
 // as the phone does.
 class Radios {
@@ -33,10 +40,12 @@ class Radios {
   // Unsupported when the wireless-device library is absent.
   virtual Result<std::vector<WirelessDevice>> wirelessDevices() = 0;
   virtual Status setWirelessState(WirelessKind kind, int state) = 0;
-  // Names of the active dial-up connections.
+  // Names of the active dial-up connections, in the order they came up.
   virtual std::vector<std::string> dialupConnections() = 0;
+  // Hangs up the connection of that name; NotFound when none of that name is up.
   virtual Status hangUp(std::string_view name) = 0;
-  // Brings up a data connection unless one is up; Failed when the device is offline.
+  // What a program asks for before it goes on the web: brings up a data connection
+  // unless one is up. Failed when the device is offline.
   virtual Status connectData() = 0;
 };
 

@@ -14,7 +14,7 @@ step() { printf '\n\033[1m$ zelko-device %s\033[0m\n' "$*"; zd "$@"; }
 zd down >/dev/null 2>&1 || true
 rm -rf "$device"
 # The background service and the engine must not outlive a failed step.
-trap 'zd down >/dev/null 2>&1 || true' EXIT
+trap 'kill ${feeds:-} 2>/dev/null || true; zd down >/dev/null 2>&1 || true' EXIT
 controller='\Program Files\ZelkoToday\ZelkoToday.exe'
 step init --screen 480x800 --locale en-US --timezone Europe/Paris
 step install
@@ -40,6 +40,15 @@ step notifications
 step contacts import tests/data/address_book_v30.vcf
 step calendar add --subject 'Team meeting' --location 'Room 2' --start '2027-01-04 09:30' --rrule 'FREQ=WEEKLY;BYDAY=MO;COUNT=10'
 sleep 0.5
+# The weather, from a loopback server of sample feeds (where the default ZelkoToday.ini
+# points the weather provider): the run dials a data connection and hangs it up again.
+build/bin/zelko-device -d "$device" feeds >build/feeds.log 2>&1 &
+feeds=$!
+for _ in $(seq 50); do grep -q serving build/feeds.log && break; sleep 0.1; done
+step reg set HKLM 'Software\Microsoft\CHome\ZelkoToday' Ville --text FRXX0023
+step exec --wait '\Program Files\ZelkoToday\ZelkoMeteo.exe' -zelkotoday
+kill $feeds && wait $feeds
+step show Page2
 step journal
 step exec --wait "$controller" -stop || true
 step down

@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
-  libsqlite3-dev libicu-dev libcurl4-openssl-dev libpugixml-dev
+  libsqlite3-dev libicu-dev libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev libjpeg-dev
   zlib1g-dev libminizip-dev libical-dev
-  libgtest-dev libgmock-dev libbenchmark-dev sqlite3
+  libgtest-dev libgmock-dev libbenchmark-dev sqlite3 curl
 )
 
 missing=()

@@ -12,11 +12,14 @@
 #include "platform/sim/heartbeat.h"
 #include "platform/sim/icu_locale.h"
 #include "platform/sim/items_store.h"
+#include "platform/sim/sim_connections.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_log.h"
+#include "platform/sim/sim_http.h"
 #include "platform/sim/sim_journal.h"
 #include "platform/sim/sim_notifications.h"
 #include "platform/sim/sim_power.h"
+#include "platform/sim/sim_radios.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_sync.h"
@@ -103,10 +106,11 @@ class SimDevice final : public Device, public Platform {
         answers_(*regDb_),
         ui_(journal_, answers_, [this] { return chooserEntries(*items_); }),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
-        radios_(makeStubRadios(journal_)),
+        connections_(settings_, registry_, journal_),
+        radios_(std::make_unique<SimRadios>(journal_, connections_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
         messaging_(makeStubMessaging(journal_)),
-        http_(makeStubHttp(journal_)) {}
+        http_(std::make_unique<SimHttp>(files_, connections_)) {}
 
   const fs::path& dir() const override { return dir_; }
   Platform& platform() override { return *this; }
@@ -115,6 +119,7 @@ class SimDevice final : public Device, public Platform {
   DeviceSettings& settings() override { return settings_; }
   UiAnswers& uiAnswers() override { return answers_; }
   Status tick() override { return heartbeat(registry_, clock_, shell_); }
+  SimConnections& connections() override { return connections_; }
 
   Registry& registry() override { return registry_; }
   Notifications& notifications() override { return notifications_; }
@@ -150,6 +155,7 @@ class SimDevice final : public Device, public Platform {
   UiAnswers answers_;
   SimUi ui_;
   std::unique_ptr<Power> power_;
+  SimConnections connections_;
   std::unique_ptr<Radios> radios_;
   std::unique_ptr<Items> items_;
   std::unique_ptr<Messaging> messaging_;

@@ -19,6 +19,7 @@ class Journal;
 class DeviceClock;
 class DeviceSettings;
 class UiAnswers;
+class SimConnections;
 
 struct DeviceOptions {
   std::string screen = "480x800";
@@ -55,6 +56,8 @@ class Device {
   virtual DeviceSettings& settings() = 0;
   // The answers waiting for the device's dialogs.
   virtual UiAnswers& uiAnswers() = 0;
+  // The connection manager: online or offline, the proxy, the dial-up connections.
+  virtual SimConnections& connections() = 0;
   // The clock's heartbeat: writes System\State\DateTime "Time" for the current minute of
   // the device clock (and "Date" when the day changed) through the notifying setter, then
   // starts the timed starts that fell due. The background service calls it every minute;

@@ -201,24 +201,50 @@ Status SimRegistry::setValue(Root root, std::string_view key, std::string_view n
   // Most writes of a resident program repeat what is there: a read settles those without
   // the write lock.
   auto settled = [&] { return holds(r, keyFold, nameFold, value); };
-  return db_.writeUnlessSettled(settled, [&]() -> Status {
-    Status e = ensureKey(r, path, keyFold);
-    if (!e.ok()) return e;
-    Statement& u = db_.prepare(
-        "INSERT INTO vals(root, keyfold, namefold, name, type, data) VALUES(?, ?, ?, ?, ?, ?)"
-        " ON CONFLICT(root, keyfold, namefold) DO UPDATE SET type = excluded.type,"
-        " data = excluded.data");
-    u.bind(1, r).bind(2, keyFold).bind(3, nameFold).bind(4, name);
-    bindValue(u, 5, value);
-    e = u.run();
-    if (!e.ok()) return e;
-    // A change whose watchers cannot be looked up is not made: nobody would hear of it.
-    ChangeSet changes;
-    e = collect(r, keyFold, nameFold, changes);
-    if (!e.ok()) return e;
-    deliverAfterCommit(std::move(changes));
-    return Status::Ok();
+  return db_.writeUnlessSettled(settled, [&] { return store(r, path, keyFold, nameFold, name, value); });
+}
+
+Status SimRegistry::update(Root root, std::string_view key, std::string_view name,
+                           const Change& change) {
+  int r = rootId(root);
+  std::string path = normalizeKey(key);
+  if (Status s = checkKeyPath(path); !s.ok()) return s;
+  std::string keyFold = foldCase(path);
+  std::string nameFold = foldCase(name);
+  return db_.write([&]() -> Status {
+    Statement& q = db_.prepare(
+        "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
+    q.bind(1, r).bind(2, keyFold).bind(3, nameFold);
+    std::optional<RegValue> current;
+    if (q.step()) current = readValue(q, 0);
+    Status read = q.status();
+    q.reset();
+    if (!read.ok()) return read;
+    Result<std::optional<RegValue>> wanted = change(current);
+    if (!wanted.ok()) return wanted.status();
+    if (!wanted->has_value() || current == *wanted) return Status::Ok();
+    return store(r, path, keyFold, nameFold, name, **wanted);
   });
+}
+
+Status SimRegistry::store(int r, const std::string& path, const std::string& keyFold,
+                          const std::string& nameFold, std::string_view name, const RegValue& value) {
+  Status e = ensureKey(r, path, keyFold);
+  if (!e.ok()) return e;
+  Statement& u = db_.prepare(
+      "INSERT INTO vals(root, keyfold, namefold, name, type, data) VALUES(?, ?, ?, ?, ?, ?)"
+      " ON CONFLICT(root, keyfold, namefold) DO UPDATE SET type = excluded.type,"
+      " data = excluded.data");
+  u.bind(1, r).bind(2, keyFold).bind(3, nameFold).bind(4, name);
+  bindValue(u, 5, value);
+  e = u.run();
+  if (!e.ok()) return e;
+  // A change whose watchers cannot be looked up is not made: nobody would hear of it.
+  ChangeSet changes;
+  e = collect(r, keyFold, nameFold, changes);
+  if (!e.ok()) return e;
+  deliverAfterCommit(std::move(changes));
+  return Status::Ok();
 }
 
 Status SimRegistry::deleteValue(Root root, std::string_view key, std::string_view name) {

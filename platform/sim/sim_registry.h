@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,12 +49,25 @@ class SimRegistry final : public Registry {
   std::vector<std::string> subKeys(Root root, std::string_view key) override;
   std::vector<NamedValue> values(Root root, std::string_view key) override;
 
+  // A read-modify-write of one value in one transaction: `change` gets the value (nullopt
+  // when missing) and gives the value to store, nullopt to leave it as it is, or an error
+  // that rolls everything back. It runs inside the write transaction of the registry's
+  // database, so it may read and write the other tables of that database (the device
+  // settings, through DeviceSettings::setInTransaction) and have them commit together
+  // with the value: a state value that mirrors a setting never disagrees with it. It must
+  // not call the registry itself. Watchers are told as by setValue.
+  using Change = std::function<Result<std::optional<RegValue>>(const std::optional<RegValue>&)>;
+  Status update(Root root, std::string_view key, std::string_view name, const Change& change);
+
  private:
   Status ensureKey(int root, const std::string& path, const std::string& fold);
   // Adds who must hear of a change of that value.
   Status collect(int root, const std::string& keyFold, const std::string& nameFold, ChangeSet& out);
   // Hands `changes` to the notifier once the write that made them has committed.
   void deliverAfterCommit(ChangeSet changes);
+  // Inside a write: stores the value (making its key) and collects its watchers.
+  Status store(int r, const std::string& path, const std::string& keyFold,
+               const std::string& nameFold, std::string_view name, const RegValue& value);
   // Whether the value is there with exactly that type and data.
   Result<bool> holds(int root, const std::string& keyFold, const std::string& nameFold,
                      const RegValue& value);

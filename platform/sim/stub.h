@@ -5,17 +5,13 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/http.h"
 #include "platform/messaging.h"
-#include "platform/radios.h"
 #include "platform/sim/journal.h"
 
 namespace zelko::platform::sim {
 
 void reportStub(Journal& journal, std::string_view service, std::string_view call);
 
-std::unique_ptr<Radios> makeStubRadios(Journal& journal);
 std::unique_ptr<Messaging> makeStubMessaging(Journal& journal);
-std::unique_ptr<Http> makeStubHttp(Journal& journal);
 
 }  // namespace zelko::platform::sim

@@ -127,6 +127,9 @@ class WindowsWrapper : public Windows {
   Status setForeground(WindowHandle window) override { return target_.setForeground(window); }
   WindowHandle foreground() override { return target_.foreground(); }
   Status invalidate(WindowHandle window) override { return target_.invalidate(window); }
+  ScreenSize screenSize() override { return target_.screenSize(); }
+  Point cursorPosition() override { return target_.cursorPosition(); }
+  Status setCursorPosition(Point point) override { return target_.setCursorPosition(point); }
 
  private:
   Windows& target_;

@@ -68,7 +68,7 @@ TEST_F(ServicesTest, UpAtOnceStartsEachServiceOnceAndDownStopsThemAll) {
     EXPECT_TRUE(c.ended) << "up returned with its output";
     EXPECT_EQ(c.code, 0) << c.output;
   }
-  EXPECT_EQ(serviceProcesses().size(), 1u);
+  EXPECT_EQ(serviceProcesses().size(), 2u);  // the heartbeat and the home screen
   Captured again = captureTool(dir() / "device", {"up"});
   EXPECT_NE(again.output.find("up already"), std::string::npos) << again.output;
   Captured down = captureTool(dir() / "device", {"down"});
@@ -78,7 +78,7 @@ TEST_F(ServicesTest, UpAtOnceStartsEachServiceOnceAndDownStopsThemAll) {
 
 TEST_F(ServicesTest, DownStopsTheServicesOfADeviceWhoseRegistryIsDamaged) {
   ASSERT_EQ(captureTool(dir() / "device", {"up"}).code, 0);
-  ASSERT_EQ(serviceProcesses().size(), 1u);
+  ASSERT_EQ(serviceProcesses().size(), 2u);
   std::ofstream(dir() / "device" / "registry.db", std::ios::binary | std::ios::trunc)
       << std::string(8192, '\x5a');
   auto start = std::chrono::steady_clock::now();

@@ -102,7 +102,9 @@ TEST_F(DeviceStoresTest, ClockChangesMadeAtOnceAllCount) {
       ASSERT_TRUE(own.ok());
       for (int n = 0; n < kEach; ++n) {
         ASSERT_TRUE((*own)->deviceClock().advanceMinutes(1).ok());
-        if (n % 5 == 0) ASSERT_TRUE((*own)->deviceClock().freeze().ok());
+        if (n % 5 == 0) {
+          ASSERT_TRUE((*own)->deviceClock().freeze().ok());
+        }
       }
     });
   }

@@ -1,0 +1,11 @@
+// Reads arbitrary bytes as AccuWeather's widget data reply: see meteo_fuzz_checks.h.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/meteo_fuzz_checks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  zelko::meteo::fuzzing::checkReader(zelko::meteo::readAccuFeed,
+                                     {reinterpret_cast<const char*>(data), size}, "ACCUWeather", -1);
+  return 0;
+}
