@@ -79,6 +79,7 @@ extern const Command kScreenCommands[];   // screen
 extern const Command kHomeCommands[];     // home
 extern const Command kNetCommands[];      // net dialup
 extern const Command kFeedsCommands[];    // feeds
+extern const Command kSmsCommands[];      // sms
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);

@@ -34,6 +34,7 @@ const Command* const kGroups[] = {
     kHomeCommands,
     kNetCommands,
     kFeedsCommands,
+    kSmsCommands,
 };
 
 const Command* findCommand(const std::string& name) {

@@ -60,6 +60,16 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   return false;
 }
 
+std::string phoneKey(std::string_view number) {
+  std::string kept;
+  kept.reserve(number.size());
+  for (char c : number) {
+    if (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == '\t') continue;
+    kept += c;
+  }
+  return foldCase(kept);
+}
+
 size_t utf16Length(std::string_view text) {
   size_t units = 0;
   for (unsigned char c : text) {

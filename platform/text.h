@@ -13,6 +13,10 @@ namespace zelko::platform {
 std::string foldCase(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// A telephone number the way the contacts store compares it: without blanks, tabs, dashes,
+// dots and parentheses, letters folded ("(06) 12-34" and "0612 34" compare equal).
+std::string phoneKey(std::string_view number);
+
 // Length in UTF-16 code units (a character outside the BMP counts two).
 size_t utf16Length(std::string_view text);
 // The longest prefix of at most `units` UTF-16 code units that does not split a character.

@@ -17,6 +17,7 @@
 #include "platform/sim/sim_log.h"
 #include "platform/sim/sim_http.h"
 #include "platform/sim/sim_journal.h"
+#include "platform/sim/sim_messaging.h"
 #include "platform/sim/sim_notifications.h"
 #include "platform/sim/sim_power.h"
 #include "platform/sim/sim_radios.h"
@@ -109,7 +110,8 @@ class SimDevice final : public Device, public Platform {
         connections_(settings_, registry_, journal_),
         radios_(std::make_unique<SimRadios>(journal_, connections_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
-        messaging_(makeStubMessaging(journal_)),
+        messaging_(std::make_unique<SimMessaging>(dir_ / "messages.db", dir_ / "run", registry_,
+                                                  journal_, clock_, settings_)),
         http_(std::make_unique<SimHttp>(files_, connections_)) {}
 
   const fs::path& dir() const override { return dir_; }
@@ -216,6 +218,10 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
   auto pim = Database::open(dir / "pim.db", true);
   if (!pim.ok()) return pim.status();
   s = SimItems::createSchema(**pim);
+  if (!s.ok()) return s;
+  auto messages = Database::open(dir / "messages.db", true);
+  if (!messages.ok()) return messages.status();
+  s = SimMessaging::createSchema(**messages);
   if (!s.ok()) return s;
   auto reg = Database::open(dir / "registry.db.new", true);
   if (!reg.ok()) return reg.status();

@@ -145,16 +145,6 @@ int64_t dayNumber(const DateTime& t) {
   return ms >= 0 ? ms / 86400000 : -((-ms + 86400000 - 1) / 86400000);
 }
 
-std::string phoneKey(std::string_view number) {
-  std::string kept;
-  kept.reserve(number.size());
-  for (char c : number) {
-    if (c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == '\t') continue;
-    kept += c;
-  }
-  return foldCase(kept);
-}
-
 // Recursive descent over the text; AND binds tighter than OR. Nesting is bounded by the
 // length limit, so the recursion is too.
 class Restriction::Parser {

@@ -21,10 +21,6 @@ std::optional<DateTime> parseDateWithPicture(std::string_view picture, std::stri
 // Days since 1970-01-01 of the calendar day of a local time (negative before 1970).
 int64_t dayNumber(const DateTime& t);
 
-// A telephone number the way it is compared: without blanks, dashes, dots and parentheses,
-// letters folded.
-std::string phoneKey(std::string_view number);
-
 class Restriction {
  public:
   // Compiles `text`; Invalid (with the reason) when it is malformed. Dates are read with
