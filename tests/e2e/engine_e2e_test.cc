@@ -110,7 +110,9 @@ class EngineEndToEnd : public testing::EndToEndTest {
   // never do with what they hold.
   void expectShows(const std::string& page,
                    std::initializer_list<std::pair<std::string, std::string>> want) {
-    for (const auto& [name, text] : want) {
+    for (const auto& wanted : want) {
+      const std::string& name = wanted.first;
+      const std::string& text = wanted.second;
       std::string got;
       auto holds = [&] {
         got = value(page, name);
