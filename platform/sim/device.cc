@@ -108,7 +108,7 @@ class SimDevice final : public Device, public Platform {
         ui_(journal_, answers_, [this] { return chooserEntries(*items_); }),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
         connections_(settings_, registry_, journal_),
-        radios_(std::make_unique<SimRadios>(journal_, connections_)),
+        radios_(std::make_unique<SimRadios>(settings_, registry_, journal_, connections_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
         messaging_(std::make_unique<SimMessaging>(dir_ / "messages.db", dir_ / "run", registry_,
                                                   journal_, clock_, settings_)),

@@ -1,0 +1,21 @@
+// The wait cursor of a run-once program: shown while it works, and the cursor shown
+// before it put back afterwards, also on an early return.
+#pragma once
+
+#include "platform/ui.h"
+
+namespace zelko {
+
+class WaitCursor {
+ public:
+  explicit WaitCursor(platform::Ui& ui) : ui_(ui), previous_(ui.setCursor(platform::Cursor::kWait)) {}
+  ~WaitCursor() { ui_.setCursor(previous_); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  platform::Ui& ui_;
+  platform::Cursor previous_;
+};
+
+}  // namespace zelko
