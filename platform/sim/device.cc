@@ -26,7 +26,6 @@
 #include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_ui.h"
 #include "platform/sim/sim_windows.h"
-#include "platform/sim/stub.h"
 #include "platform/sim/ui_answers.h"
 #include "platform/text.h"
 
