@@ -42,6 +42,13 @@ Argument parseArgument(std::string_view argument) {
   return {std::string(argument.substr(0, colon)), std::string(rest.substr(0, rest.find(':')))};
 }
 
+std::vector<std::string> argumentsFromCommandLine(std::string_view programName,
+                                                  std::string_view commandLine) {
+  std::vector<std::string> args = platform::splitCommandLine(commandLine);
+  args.insert(args.begin(), std::string(programName));
+  return args;
+}
+
 std::string installFolderOf(std::string_view modulePath) {
   size_t slash = modulePath.rfind('\\');
   std::string folder(slash == std::string_view::npos ? std::string_view()

@@ -66,6 +66,11 @@ struct Argument {
 };
 Argument parseArgument(std::string_view argument);
 
+// The list startUp takes for a program the shell started with `commandLine`: the program's
+// own name, then the command line split as the phone's C runtime splits it.
+std::vector<std::string> argumentsFromCommandLine(std::string_view programName,
+                                                  std::string_view commandLine);
+
 // The folder of a program's file, ending in "\" ("\Program Files\ZelkoToday\").
 std::string installFolderOf(std::string_view modulePath);
 

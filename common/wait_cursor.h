@@ -1,5 +1,5 @@
-// The wait cursor of a run-once program: shown while it works, and the cursor shown
-// before it put back afterwards, also on an early return.
+// The wait cursor a run-once program shows while it works, and the cursor it replaced put
+// back on every way out.
 #pragma once
 
 #include "platform/ui.h"

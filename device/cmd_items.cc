@@ -8,6 +8,8 @@
 
 #include "device/cli.h"
 #include "device/ical_import.h"
+#include "device/import_text.h"
+#include "platform/sim/bounded_read.h"
 #include "device/vcard.h"
 #include "platform/date_time.h"
 
@@ -25,16 +27,19 @@ const char kContactsUsage[] =
     "                                 [--categories C] [--picture FILE]\n"
     "       zelko-device contacts list\n"
     "       zelko-device contacts del OID\n"
-    "       zelko-device contacts import FILE.vcf\n"
+    "       zelko-device contacts import [--skip-bad] FILE.vcf\n"
     "\n"
     "add prints the new contact's object id; --picture takes the bytes of an image file.\n"
     "list prints one contact a line, in the store's order:\n"
     "OID<TAB>FIRST<TAB>LAST<TAB>MOBILE<TAB>HOME<TAB>BUSINESS<TAB>BIRTHDAY<TAB>ANNIVERSARY<TAB>\n"
     "CATEGORIES<TAB>PICTURE, dates as YYYY-MM-DD, PICTURE yes or no, tabs and line breaks in\n"
     "texts written as \\t, \\n, \\r.\n"
-    "import reads vCard 2.1, 3.0 and 4.0 (N, FN, TEL by type, BDAY, ANNIVERSARY,\n"
-    "X-ANNIVERSARY, CATEGORIES, inline PHOTO) and prints how many contacts it added. A date\n"
-    "without a year is kept in 1604. A file with an error adds nothing.\n";
+    "import reads vCard 2.1, 3.0 and 4.0 (N, FN, TEL by type, BDAY, the anniversary,\n"
+    "CATEGORIES, inline PHOTO) and prints how many contacts it added. Typed numbers take\n"
+    "their own slot (CELL mobile, HOME home, WORK business); untyped ones fill the slots\n"
+    "left, in that order; fax, pager, ISDN and modem numbers are left out. A date without a\n"
+    "year is kept in 1604. A file with an error adds nothing; with --skip-bad the good cards\n"
+    "are added and each card left out is named on stderr with its line.\n";
 
 const char kCalendarUsage[] =
     "usage: zelko-device calendar add --subject S [--location L] --start 'YYYY-MM-DD HH:MM'\n"
@@ -50,23 +55,18 @@ const char kCalendarUsage[] =
     "the series starts at --start.\n"
     "list prints one appointment a line, in the store's order:\n"
     "OID<TAB>START<TAB>END<TAB>all-day|timed<TAB>SUBJECT<TAB>LOCATION<TAB>CATEGORIES<TAB>RRULE<TAB>\n"
-    "EXCEPTIONS, times as YYYY-MM-DD HH:MM, exception dates separated by commas.\n"
-    "import reads the VEVENTs of an iCalendar file (DTSTART, DTEND or DURATION, all-day\n"
-    "dates, RRULE, EXDATE; times with a TZID or in UTC are moved to device time) and prints\n"
-    "how many appointments it added. A file with an error adds nothing.\n";
+    "EXCEPTIONS<TAB>EXTRA DATES<TAB>ZONE, times as YYYY-MM-DD HH:MM, START and END in device\n"
+    "time, the dates of a series separated by commas in its own ZONE (empty: the device's).\n"
+    "import reads the VEVENTs of an iCalendar file (SUMMARY, LOCATION, CATEGORIES, DTSTART,\n"
+    "DTEND or DURATION, all-day dates, RRULE, RDATE, EXDATE, RECURRENCE-ID, STATUS) and\n"
+    "prints how many appointments it added. A single appointment with a TZID or in UTC is\n"
+    "moved to device time; a recurring one keeps its zone, so its occurrences keep their\n"
+    "days and hours there. A file with an error adds nothing.\n";
 
-constexpr std::uintmax_t kMaxFileBytes = 64u << 20;
-
-std::string readFile(const std::string& path, const std::string& what) {
-  std::error_code ec;
-  auto size = std::filesystem::file_size(path, ec);
-  if (ec || !std::filesystem::is_regular_file(path, ec)) throw Failure("cannot read " + what + " " + path);
-  if (size > kMaxFileBytes) throw Failure(what + " " + path + " is larger than 64 MiB");
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  if (!in) throw Failure("cannot read " + what + " " + path);
-  return text.str();
+std::string readFile(const std::string& path, uintmax_t maxBytes) {
+  auto bytes = platform::sim::readBoundedFile(path, maxBytes, path);
+  if (!bytes.ok()) throw Failure(bytes.status().message());
+  return std::move(*bytes);
 }
 
 std::string formatDay(const DateTime& t) {
@@ -123,7 +123,7 @@ int contactsAdd(Context& ctx, Args& args) {
   args.done();
   std::string picture;
   if (picturePath) {
-    picture = readFile(*picturePath, "picture");
+    picture = readFile(*picturePath, kMaxVCardFileBytes);
     if (picture.empty()) throw Failure("picture " + *picturePath + " is empty");
   }
   auto oid = ctx.platform().items().addContact(c, picture);
@@ -145,11 +145,14 @@ int contactsList(Context& ctx, Args& args) {
 }
 
 int contactsImport(Context& ctx, Args& args) {
+  bool skipBad = args.flag("--skip-bad");
   std::string file = args.next("FILE.vcf");
   args.done();
-  auto contacts = parseVCards(readFile(file, "vCard file"));
-  if (!contacts.ok()) throw Failure(file + ": " + contacts.status().message());
-  auto oids = ctx.platform().items().addContacts(*contacts);
+  auto read = parseVCards(readFile(file, kMaxVCardFileBytes), skipBad);
+  if (!read.ok()) throw Failure(file + ": " + read.status().message());
+  for (const std::string& why : read->skipped) std::fprintf(stderr, "%s: skipped: %s\n", file.c_str(), why.c_str());
+  if (read->contacts.empty()) throw Failure(file + ": no card could be read");
+  auto oids = ctx.platform().items().addContacts(read->contacts);
   if (!oids.ok()) throw Failure(file + ": " + oids.status().message());
   std::printf("%zu\n", oids->size());
   return 0;
@@ -203,8 +206,8 @@ int calendarAdd(Context& ctx, Args& args) {
   auto end = args.option("--end");
   if (end) {
     a.end = parseTime(*end, "--end", a.allDay);
-    if (a.allDay) a.end = plusMinutes(a.end, 24 * 60);  // the last day is given; the item runs through it
     if (platform::toEpochMs(a.end) < platform::toEpochMs(a.start)) throw UsageError("--end is before --start");
+    if (a.allDay) a.end = plusMinutes(a.end, 24 * 60);  // the last day is given; the item runs through it
   } else {
     a.end = plusMinutes(a.start, a.allDay ? 24 * 60 : 60);
   }
@@ -222,12 +225,16 @@ int calendarAdd(Context& ctx, Args& args) {
 
 int calendarList(Context& ctx, Args& args) {
   args.done();
+  auto joined = [](const std::vector<DateTime>& dates) {
+    std::string out;
+    for (const DateTime& d : dates) out += (out.empty() ? "" : ",") + formatTime(d);
+    return out;
+  };
   for (const Appointment& a : allItems<Appointment>(ctx.platform().items(), ItemFolder::kCalendar)) {
-    std::string exceptions;
-    for (const DateTime& d : a.exceptionDates) exceptions += (exceptions.empty() ? "" : ",") + formatTime(d);
-    std::printf("%u\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", a.oid, formatTime(a.start).c_str(), formatTime(a.end).c_str(),
-                a.allDay ? "all-day" : "timed", escapeText(a.subject).c_str(), escapeText(a.location).c_str(),
-                escapeText(a.categories).c_str(), escapeText(a.recurrenceRule).c_str(), exceptions.c_str());
+    std::printf("%u\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", a.oid, formatTime(a.start).c_str(),
+                formatTime(a.end).c_str(), a.allDay ? "all-day" : "timed", escapeText(a.subject).c_str(),
+                escapeText(a.location).c_str(), escapeText(a.categories).c_str(), escapeText(a.recurrenceRule).c_str(),
+                joined(a.exceptionDates).c_str(), joined(a.recurrenceDates).c_str(), a.timeZone.c_str());
   }
   return 0;
 }
@@ -235,7 +242,7 @@ int calendarList(Context& ctx, Args& args) {
 int calendarImport(Context& ctx, Args& args) {
   std::string file = args.next("FILE.ics");
   args.done();
-  std::string text = readFile(file, "iCalendar file");
+  std::string text = readFile(file, kMaxCalendarFileBytes);
   auto appointments = importCalendar(text, ctx.platform().clock());
   if (!appointments.ok()) throw Failure(file + ": " + appointments.status().message());
   auto oids = ctx.platform().items().addAppointments(*appointments);

@@ -4,7 +4,10 @@
 #include <sstream>
 
 #include "device/cli.h"
+#include "device/import_text.h"
+#include "platform/sim/bounded_read.h"
 #include "device/reg_file.h"
+#include "device/reg_import.h"
 #include "platform/date_time.h"
 #include "platform/text.h"
 
@@ -13,6 +16,7 @@ namespace {
 
 using platform::RegValue;
 using platform::Root;
+using platform::Status;
 using platform::ValueType;
 
 const char kRegUsage[] =
@@ -25,15 +29,18 @@ const char kRegUsage[] =
     "       zelko-device reg export ROOT KEY FILE.reg\n"
     "\n"
     "ROOT is HKLM, HKCU or their long names; KEY uses backslashes.\n"
-    "get prints a text as it is, a DWORD in decimal, binary data in hex; it exits 1 when\n"
-    "the value is missing. set goes through the notifying setter, so watchers hear of it;\n"
-    "--filetime stores the 8-byte file time of that moment, as the phone keeps times.\n"
+    "get prints a text as it is (a multi-string one string a line), a DWORD in decimal,\n"
+    "binary data in hex; it exits 1 when the value is missing. set goes through the\n"
+    "notifying setter, so watchers hear of it; --filetime stores the 8-byte file time of\n"
+    "that moment, as the phone keeps times.\n"
     "del removes a value, or a key with everything below it.\n"
     "dump prints ROOT\\KEY<TAB>NAME<TAB>TYPE<TAB>DATA, one value a line (tabs and line\n"
-    "breaks in key names, value names and texts written as \\t, \\n, \\r).\n"
+    "breaks in key names, value names and texts written as \\t, \\n, \\r; the strings of\n"
+    "a REG_MULTI_SZ joined by \\0).\n"
     "A key name holds at most 255 characters, a key path at most 512 levels.\n"
-    "import and export read and write .reg files (REGEDIT4 or version 5.00). A file with\n"
-    "an error changes nothing.\n";
+    "import and export read and write .reg files (REGEDIT4 or version 5.00; REG_SZ,\n"
+    "REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ). An import is one transaction: a\n"
+    "file with an error, a full disk or a kill changes nothing.\n";
 
 Root parseRootArg(const std::string& text) {
   auto root = platform::parseRoot(text);
@@ -60,6 +67,8 @@ const char* typeName(ValueType t) {
   switch (t) {
     case ValueType::kDword: return "REG_DWORD";
     case ValueType::kBinary: return "REG_BINARY";
+    case ValueType::kExpandString: return "REG_EXPAND_SZ";
+    case ValueType::kMultiString: return "REG_MULTI_SZ";
     default: return "REG_SZ";
   }
 }
@@ -68,8 +77,22 @@ std::string dataText(const RegValue& v) {
   switch (v.type) {
     case ValueType::kDword: return std::to_string(v.dword);
     case ValueType::kBinary: return hexText(v.bytes);
+    case ValueType::kMultiString: {
+      std::string out;  // for get: one string a line
+      for (const std::string& s : v.strings) out.append(out.empty() ? "" : "\n").append(s);
+      return out;
+    }
     default: return v.text;
   }
+}
+
+// The data as one dump field; the strings of a multi-string joined by "\0", as the
+// desktop tools show them.
+std::string dumpedData(const RegValue& v) {
+  if (v.type != ValueType::kMultiString) return escapeText(dataText(v));
+  std::string out;
+  for (size_t i = 0; i < v.strings.size(); ++i) out.append(i ? "\\0" : "").append(escapeText(v.strings[i]));
+  return out;
 }
 
 RegValue valueFromOptions(Args& args) {
@@ -103,8 +126,7 @@ void dumpKey(platform::Registry& reg, Root root, const std::string& key) {
   std::string keyText = escapeText(key);
   for (const auto& v : reg.values(root, key)) {
     std::printf("%s\\%s\t%s\t%s\t%s\n", platform::rootShortName(root), keyText.c_str(),
-                escapeText(v.name).c_str(), typeName(v.value.type),
-                escapeText(dataText(v.value)).c_str());
+                escapeText(v.name).c_str(), typeName(v.value.type), dumpedData(v.value).c_str());
   }
   for (const auto& sub : reg.subKeys(root, key)) dumpKey(reg, root, key.empty() ? sub : key + "\\" + sub);
 }
@@ -158,29 +180,14 @@ int regDump(Context& ctx, Args& args) {
 int regImport(Context& ctx, Args& args) {
   std::string file = args.next("FILE.reg");
   args.done();
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw Failure("cannot read " + file);
-  std::stringstream text;
-  text << in.rdbuf();
-  auto ops = parseRegFile(text.str());
+  auto bytes = platform::sim::readBoundedFile(file, kMaxRegFileBytes, file);
+  if (!bytes.ok()) throw Failure(bytes.status().message());
+  auto ops = parseRegFile(*bytes);
   if (!ops.ok()) throw Failure(file + ": " + ops.status().message());
-  auto& reg = ctx.platform().registry();
-  for (const auto& op : *ops) {
-    platform::Status s;
-    switch (op.kind) {
-      case RegOperation::Kind::kCreateKey: s = reg.createKey(op.root, op.key); break;
-      case RegOperation::Kind::kDeleteKey:
-        s = reg.deleteKey(op.root, op.key);
-        if (s.code() == platform::Status::Code::kNotFound) s = platform::Status::Ok();
-        break;
-      case RegOperation::Kind::kSetValue: s = reg.setValue(op.root, op.key, op.name, op.value); break;
-      case RegOperation::Kind::kDeleteValue:
-        s = reg.deleteValue(op.root, op.key, op.name);
-        if (s.code() == platform::Status::Code::kNotFound) s = platform::Status::Ok();
-        break;
-    }
-    if (!s.ok()) throw Failure(file + ": line " + std::to_string(op.line) + ": " + s.message());
-  }
+  // One transaction: a refused change, a full disk or a kill leaves the registry as it was.
+  platform::Registry& reg = ctx.platform().registry();
+  Status s = ctx.device().registryTransaction([&] { return applyRegOperations(reg, *ops); });
+  if (!s.ok()) throw Failure(file + ": " + s.message() + "; nothing was changed");
   return 0;
 }
 

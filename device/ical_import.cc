@@ -8,9 +8,12 @@
 #include <memory>
 #include <optional>
 
-#include "device/vcard.h"
+#include "device/ical_source.h"
+#include "device/ical_zone.h"
+#include "device/import_text.h"
 #include "platform/date_time.h"
-#include "platform/text.h"
+#include "platform/sim/items_recurrence.h"
+#include "platform/sim/time_zone.h"
 
 namespace zelko::device {
 namespace {
@@ -30,113 +33,6 @@ struct ComponentFree {
   void operator()(icalcomponent* c) const { icalcomponent_free(c); }
 };
 using ComponentPtr = std::unique_ptr<icalcomponent, ComponentFree>;
-
-std::string upper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return out;
-}
-
-std::string trim(std::string_view text) {
-  size_t b = text.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return "";
-  return std::string(text.substr(b, text.find_last_not_of(" \t") - b + 1));
-}
-
-// A value for a one-line message: quoted, cut short, control characters shown as '?'.
-std::string quoted(std::string_view text) {
-  std::string out = "\"";
-  for (char c : platform::utf16Prefix(text, 40)) out.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
-  return out + (platform::utf16Length(text) > 40 ? "...\"" : "\"");
-}
-
-std::string oneLine(std::string_view text) {
-  std::string out;
-  for (char c : text) out.push_back(c == '\r' || c == '\n' ? ' ' : c);
-  return out;
-}
-
-// The file's lines, kept to name where a problem is: libical itself forgets them.
-class Source {
- public:
-  explicit Source(const std::string& text) {
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-      if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
-      lines_.push_back(text.substr(start, i - start));
-      if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
-    std::vector<std::string> open;
-    for (size_t i = 0; i < lines_.size(); ++i) {
-      std::string line = upper(trim(lines_[i]));
-      if (line.rfind("BEGIN:", 0) == 0) {
-        if (line == "BEGIN:VEVENT" && !open.empty() && open.back() == "VCALENDAR") {
-          eventLines_.push_back(static_cast<int>(i) + 1);
-        }
-        open.push_back(line.substr(6));
-      } else if (line.rfind("END:", 0) == 0 && !open.empty()) {
-        open.pop_back();
-      }
-    }
-  }
-
-  int lineWithNul() const {
-    for (size_t i = 0; i < lines_.size(); ++i) {
-      if (lines_[i].find('\0') != std::string::npos) return static_cast<int>(i) + 1;
-    }
-    return 0;
-  }
-
-  // The line of the n-th event of the calendars (0-based), or 0 when unknown.
-  int eventLine(size_t n) const { return n < eventLines_.size() ? eventLines_[n] : 0; }
-
-  // The first line that starts with `property` (when given) and holds `fragment`; 0 for none.
-  int lineOf(const std::string& property, const std::string& fragment) const {
-    if (fragment.empty()) return 0;
-    for (size_t i = 0; i < lines_.size(); ++i) {
-      if (!property.empty() && upper(lines_[i]).rfind(property, 0) != 0) continue;
-      if (lines_[i].find(fragment) != std::string::npos) return static_cast<int>(i) + 1;
-    }
-    return 0;
-  }
-
- private:
-  std::vector<std::string> lines_;
-  std::vector<int> eventLines_;
-};
-
-void collectErrors(icalcomponent* c, std::vector<std::string>& out) {
-  for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
-       p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY)) {
-    const char* text = icalproperty_get_xlicerror(p);
-    out.push_back(oneLine(text ? text : "malformed line"));
-  }
-  for (icalcomponent* k = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); k;
-       k = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT)) {
-    collectErrors(k, out);
-  }
-}
-
-// libical's messages end in the rejected text ("...: garbage") and often name the
-// property ("value in DTSTART property"): enough to find the line again.
-void refuseErrors(icalcomponent* root, const Source& source) {
-  std::vector<std::string> errors;
-  collectErrors(root, errors);
-  if (errors.empty()) return;
-  const std::string& first = errors.front();
-  size_t colon = first.rfind(": ");
-  std::string fragment = colon == std::string::npos ? "" : trim(first.substr(colon + 2));
-  std::string property;
-  if (size_t in = first.find(" in "), end = first.find(" property"); in != std::string::npos &&
-                                                                       end != std::string::npos && end > in) {
-    property = upper(first.substr(in + 4, end - in - 4));
-  }
-  std::string more = errors.size() > 1 ? " (and " + std::to_string(errors.size() - 1) + " more malformed lines)" : "";
-  fail(source.lineOf(property, fragment), first + more);
-}
 
 std::string formatTime(const icaltimetype& t) {
   char buf[64];
@@ -160,17 +56,48 @@ icaltimetype floatingTime(const DateTime& d, bool isDate) {
   return t;
 }
 
+// A time of the file as written: a date, a floating wall time, or an instant of a zone
+// (UTC or a TZID), for which `utcMs` is set.
+struct FileTime {
+  DateTime wall;
+  bool isDate = false;
+  std::optional<int64_t> utcMs;
+  const icaltimezone* zone = nullptr;
+};
+
+// How the times of one series become the store's: a series with a zone of its own keeps
+// its wall times there; a floating one (and every all-day one) keeps them as written, and
+// instants in it are moved to device time.
+class SeriesFrame {
+ public:
+  SeriesFrame(platform::Clock& clock, std::optional<platform::sim::TimeZone> zone, const icaltimezone* source)
+      : clock_(clock), zone_(std::move(zone)), source_(source) {}
+
+  DateTime wallOf(const FileTime& t) const {
+    if (!t.utcMs || (zone_ && t.zone == source_)) return t.wall;
+    if (!zone_) return clock_.toLocal(platform::fromEpochMs(*t.utcMs));
+    return platform::fromEpochMs(*t.utcMs + zone_->offsetMsAtUtc(*t.utcMs));
+  }
+
+ private:
+  platform::Clock& clock_;
+  std::optional<platform::sim::TimeZone> zone_;
+  const icaltimezone* source_;
+};
+
+// The occurrence an event with a RECURRENCE-ID replaces, kept until its series is read.
 struct Override {
   std::string uid;
-  DateTime recurrenceId;
+  FileTime recurrenceId;
 };
 
 // One VEVENT, read into an appointment. Errors name the event's line and its summary.
 class EventReader {
  public:
-  EventReader(icalcomponent* event, int line, platform::Clock& clock) : event_(event), line_(line), clock_(clock) {
+  EventReader(icalcomponent* event, int line, platform::Clock& clock, ZoneNames& zones)
+      : event_(event), line_(line), clock_(clock), zones_(zones) {
     const char* summary = icalcomponent_get_summary(event);
-    label_ = summary ? quoted(summary) : "without SUMMARY";
+    label_ = summary ? quotedForMessage(summary) : "without SUMMARY";
   }
 
   platform::Appointment read() {
@@ -190,11 +117,15 @@ class EventReader {
     const char* uid = icalcomponent_get_uid(event_);
     return uid ? uid : "";
   }
-  // The device-local start of the occurrence this event replaces, if it replaces one.
-  std::optional<DateTime> recurrenceId() {
+  std::optional<FileTime> recurrenceId() {
     icalproperty* p = single(ICAL_RECURRENCEID_PROPERTY, "RECURRENCE-ID");
     if (!p) return std::nullopt;
-    return toDevice(timeOf(p, "RECURRENCE-ID"), "RECURRENCE-ID");
+    return fileTime(timeOf(p, "RECURRENCE-ID"), "RECURRENCE-ID");
+  }
+  // The series this event read (`a`) hears of an occurrence another event replaces: an
+  // exception date, once however often the file names it.
+  void addOverride(platform::Appointment& a, const FileTime& recurrenceId) const {
+    if (frame_) addException(a, frame_->wallOf(recurrenceId));
   }
 
  private:
@@ -211,7 +142,7 @@ class EventReader {
     for (icalproperty* p = icalcomponent_get_first_property(event_, ICAL_CATEGORIES_PROPERTY); p;
          p = icalcomponent_get_next_property(event_, ICAL_CATEGORIES_PROPERTY)) {
       const char* text = icalproperty_get_categories(p);
-      std::string category = trim(text ? text : "");
+      std::string category = trimBlanks(text ? text : "");
       if (!category.empty()) out += (out.empty() ? "" : ", ") + category;
     }
     return out;
@@ -224,7 +155,7 @@ class EventReader {
     icalparameter* tz = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
     if (tz && !t.is_date && !t.zone) {
       const char* tzid = icalparameter_get_tzid(tz);
-      refuse(std::string(name) + ": unknown time zone " + quoted(tzid ? tzid : ""));
+      refuse(std::string(name) + ": unknown time zone " + quotedForMessage(tzid ? tzid : ""));
     }
     return t;
   }
@@ -245,29 +176,41 @@ class EventReader {
     return d;
   }
 
-  DateTime toDevice(const icaltimetype& t, const char* name) const {
-    DateTime d = checked(t, name);
-    if (t.is_date) return d;
-    if (icaltime_is_utc(t)) return clock_.toLocal(d);
-    if (t.zone) return clock_.toLocal(checked(icaltime_convert_to_zone(t, icaltimezone_get_utc_timezone()), name));
-    return d;  // floating: the same wall time wherever the device is
+  FileTime fileTime(const icaltimetype& t, const char* name) const {
+    FileTime out;
+    out.wall = checked(t, name);
+    out.isDate = t.is_date;
+    if (t.is_date) return out;
+    if (icaltime_is_utc(t)) {
+      out.utcMs = platform::toEpochMs(out.wall);
+      out.zone = icaltimezone_get_utc_timezone();
+    } else if (t.zone) {
+      out.utcMs = platform::toEpochMs(checked(icaltime_convert_to_zone(t, icaltimezone_get_utc_timezone()), name));
+      out.zone = t.zone;
+    }
+    return out;
+  }
+
+  DateTime toDevice(const FileTime& t) const {
+    return t.utcMs ? clock_.toLocal(platform::fromEpochMs(*t.utcMs)) : t.wall;  // floating: the same wall time
   }
 
   void readTimes(platform::Appointment& a) {
     icalproperty* startProp = single(ICAL_DTSTART_PROPERTY, "DTSTART");
     if (!startProp) refuse("no DTSTART");
-    icaltimetype start = icalcomponent_get_dtstart(event_);
+    start_ = icalcomponent_get_dtstart(event_);
     icalparameter* tz = icalproperty_get_first_parameter(startProp, ICAL_TZID_PARAMETER);
-    if (tz && !start.is_date && !start.zone) timeOf(startProp, "DTSTART");  // refuses the unknown zone
-    a.allDay = start.is_date;
-    a.start = toDevice(start, "DTSTART");
+    if (tz && !start_.is_date && !start_.zone) timeOf(startProp, "DTSTART");  // refuses the unknown zone
+    a.allDay = start_.is_date;
+    FileTime start = fileTime(start_, "DTSTART");
+    a.start = toDevice(start);
     icalproperty* endProp = single(ICAL_DTEND_PROPERTY, "DTEND");
     icalproperty* durationProp = single(ICAL_DURATION_PROPERTY, "DURATION");
     if (endProp && durationProp) refuse("both DTEND and DURATION");
     if (endProp) {
       icaltimetype end = timeOf(endProp, "DTEND");
       if (a.allDay && !end.is_date) refuse("DTEND is a time but DTSTART a date");
-      a.end = toDevice(end, "DTEND");
+      a.end = toDevice(fileTime(end, "DTEND"));
     } else {
       int64_t seconds = a.allDay ? 86400 : 0;
       if (durationProp) {
@@ -282,41 +225,90 @@ class EventReader {
   }
 
   // A duration is real time: across a change of clocks it ends at a different wall time.
-  DateTime endAfter(const icaltimetype& start, const DateTime& localStart, int64_t seconds) const {
-    bool zoned = !start.is_date && (icaltime_is_utc(start) || start.zone);
-    if (!zoned) return platform::fromEpochMs(platform::toEpochMs(localStart) + seconds * 1000);
-    int64_t utcMs = platform::toEpochMs(clock_.toUtc(localStart));
-    return clock_.toLocal(platform::fromEpochMs(utcMs + seconds * 1000));
+  DateTime endAfter(const FileTime& start, const DateTime& localStart, int64_t seconds) const {
+    if (!start.utcMs) return platform::fromEpochMs(platform::toEpochMs(localStart) + seconds * 1000);
+    return clock_.toLocal(platform::fromEpochMs(*start.utcMs + seconds * 1000));
   }
 
-  void readRecurrence(platform::Appointment& a) {
-    if (icalcomponent_count_properties(event_, ICAL_RDATE_PROPERTY) > 0) {
-      refuse("RDATE is not supported (only RRULE and EXDATE)");
-    }
+  // A series that starts at an instant of a zone keeps that zone (see ZoneNames); the
+  // others follow the device's.
+  SeriesFrame frameOf(platform::Appointment& a) const {
+    if (a.allDay || (!start_.zone && !icaltime_is_utc(start_))) return SeriesFrame(clock_, std::nullopt, nullptr);
+    const icaltimezone* source = icaltime_is_utc(start_) ? icaltimezone_get_utc_timezone() : start_.zone;
+    auto name = zones_.ianaNameOf(const_cast<icaltimezone*>(source), start_.year);
+    if (!name.ok()) refuse("DTSTART: " + name.status().message());
+    auto zone = platform::sim::TimeZone::open(*name);
+    if (!zone.ok()) refuse("DTSTART: " + zone.status().message());
+    a.timeZone = *name;
+    return SeriesFrame(clock_, std::move(*zone), source);
+  }
+
+  void readRule(platform::Appointment& a, const SeriesFrame& frame) {
     icalproperty* ruleProp = single(ICAL_RRULE_PROPERTY, "RRULE");
     if (!ruleProp) return;
     icalrecurrencetype rule = icalproperty_get_rrule(ruleProp);
     if (rule.freq == ICAL_NO_RECURRENCE) refuse("RRULE without FREQ");
     if (!icaltime_is_null_time(rule.until)) {
       icaltimetype until = rule.until;
-      // A floating UNTIL belongs to DTSTART's zone; the store keeps everything in device time.
-      if (!until.is_date && !icaltime_is_utc(until)) until.zone = icalcomponent_get_dtstart(event_).zone;
-      DateTime local = toDevice(until, "RRULE UNTIL");
-      rule.until = floatingTime(local, a.allDay || until.is_date);
+      // A floating UNTIL belongs to DTSTART's zone: the series' own wall time already.
+      if (!until.is_date && !icaltime_is_utc(until)) until.zone = nullptr;
+      rule.until = floatingTime(frame.wallOf(fileTime(until, "RRULE UNTIL")), a.allDay || until.is_date);
     }
     char* text = icalrecurrencetype_as_string_r(&rule);
     a.recurrenceRule = text ? text : "";
     std::free(text);
+  }
+
+  // RDATE as a date, a date-time or a period (whose start counts); a date of a timed
+  // series is that day at the series' own time of day.
+  void readExtraDates(platform::Appointment& a, const SeriesFrame& frame, const DateTime& seriesStart) {
+    for (icalproperty* p = icalcomponent_get_first_property(event_, ICAL_RDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(event_, ICAL_RDATE_PROPERTY)) {
+      icaldatetimeperiodtype value = icalproperty_get_rdate(p);
+      icaltimetype t = timeOf(p, "RDATE");  // of a period, only its zone
+      if (icaltime_is_null_time(value.time)) {
+        const icaltimezone* zone = t.zone;
+        t = value.period.start;
+        if (!icaltime_is_utc(t)) t.zone = zone;
+      }
+      DateTime wall = frame.wallOf(fileTime(t, "RDATE"));
+      if (t.is_date && !a.allDay) {
+        wall.hour = seriesStart.hour;
+        wall.minute = seriesStart.minute;
+        wall.second = seriesStart.second;
+      }
+      a.recurrenceDates.push_back(wall);
+    }
+  }
+
+  void readRecurrence(platform::Appointment& a) {
+    bool recurs = icalcomponent_count_properties(event_, ICAL_RRULE_PROPERTY) > 0 ||
+                  icalcomponent_count_properties(event_, ICAL_RDATE_PROPERTY) > 0;
+    if (!recurs) return;
+    SeriesFrame frame = frameOf(a);
+    readRule(a, frame);
+    DateTime seriesStart = frame.wallOf(fileTime(start_, "DTSTART"));
+    readExtraDates(a, frame, seriesStart);
     for (icalproperty* p = icalcomponent_get_first_property(event_, ICAL_EXDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(event_, ICAL_EXDATE_PROPERTY)) {
-      a.exceptionDates.push_back(toDevice(timeOf(p, "EXDATE"), "EXDATE"));
+      addException(a, frame.wallOf(fileTime(timeOf(p, "EXDATE"), "EXDATE")));
+    }
+    frame_.emplace(frame);
+  }
+
+  static void addException(platform::Appointment& a, const DateTime& wall) {
+    if (std::find(a.exceptionDates.begin(), a.exceptionDates.end(), wall) == a.exceptionDates.end()) {
+      a.exceptionDates.push_back(wall);
     }
   }
 
   icalcomponent* event_;
   int line_;
   platform::Clock& clock_;
+  ZoneNames& zones_;
   std::string label_;
+  icaltimetype start_ = icaltime_null_time();
+  std::optional<SeriesFrame> frame_;
 };
 
 std::vector<icalcomponent*> calendarsOf(icalcomponent* root) {
@@ -330,24 +322,28 @@ std::vector<icalcomponent*> calendarsOf(icalcomponent* root) {
   return out;
 }
 
-std::vector<platform::Appointment> readEvents(icalcomponent* root, const Source& source, platform::Clock& clock) {
+std::vector<platform::Appointment> readEvents(icalcomponent* root, const IcalSource& source, platform::Clock& clock) {
   std::vector<platform::Appointment> out;
-  std::map<std::string, size_t> series;  // UID -> index in `out` of a recurring event
+  std::map<std::string, std::pair<size_t, std::unique_ptr<EventReader>>> series;  // UID -> where and how
   std::vector<Override> overrides;
+  ZoneNames zones;
   size_t index = 0;
   for (icalcomponent* calendar : calendarsOf(root)) {
     for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
          e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-      EventReader reader(e, source.eventLine(index++), clock);
-      auto recurrenceId = reader.recurrenceId();
-      if (recurrenceId) overrides.push_back({reader.uid(), *recurrenceId});
-      if (reader.cancelled()) continue;
-      platform::Appointment a = reader.read();
-      if (recurrenceId) {
-        a.recurrenceRule.clear();  // one occurrence, not a series of its own
+      auto reader = std::make_unique<EventReader>(e, source.eventLine(index++), clock, zones);
+      auto recurrenceId = reader->recurrenceId();
+      if (recurrenceId) overrides.push_back({reader->uid(), *recurrenceId});
+      if (reader->cancelled()) continue;
+      platform::Appointment a = reader->read();
+      if (recurrenceId) {  // one occurrence, not a series of its own
+        a.recurrenceRule.clear();
+        a.timeZone.clear();
         a.exceptionDates.clear();
-      } else if (!a.recurrenceRule.empty() && !reader.uid().empty()) {
-        series.emplace(reader.uid(), out.size());
+        a.recurrenceDates.clear();
+      } else if (!a.recurrenceRule.empty() || !a.recurrenceDates.empty()) {
+        std::string uid = reader->uid();
+        if (!uid.empty()) series.emplace(uid, std::make_pair(out.size(), std::move(reader)));
       }
       out.push_back(std::move(a));
     }
@@ -355,7 +351,7 @@ std::vector<platform::Appointment> readEvents(icalcomponent* root, const Source&
   if (index == 0) fail(0, "no event (VEVENT) in the file");
   for (const Override& o : overrides) {
     auto it = series.find(o.uid);
-    if (it != series.end()) out[it->second].exceptionDates.push_back(o.recurrenceId);
+    if (it != series.end()) it->second.second->addOverride(out[it->second.first], o.recurrenceId);
   }
   return out;
 }
@@ -364,17 +360,20 @@ std::vector<platform::Appointment> readEvents(icalcomponent* root, const Source&
 
 platform::Result<std::vector<platform::Appointment>> importCalendar(std::string_view bytes, platform::Clock& clock) {
   try {
-    std::string text = textOfExport(bytes);
-    Source source(text);
-    if (int line = source.lineWithNul()) fail(line, "NUL character in the text");
+    auto decoded = textOfExport(bytes);
+    if (!decoded.ok()) return decoded.status();
+    IcalSource source(*decoded);
+    Status checked = source.check();
+    if (!checked.ok()) return checked;
     // A library that aborts on a malformed value would take the whole tool with it.
     icalerror_set_errors_are_fatal(0);
-    ComponentPtr root(icalparser_parse_string(text.c_str()));
+    ComponentPtr root(icalparser_parse_string(source.normalized().c_str()));
     icalerror_clear_errno();
     if (!root || calendarsOf(root.get()).empty()) {
       fail(0, "not an iCalendar file (expected BEGIN:VCALENDAR ... END:VCALENDAR)");
     }
-    refuseErrors(root.get(), source);
+    Status malformed = refuseMalformed(root.get(), source);
+    if (!malformed.ok()) return malformed;
     return readEvents(root.get(), source, clock);
   } catch (const ImportError& e) {
     return Status::Invalid(e.message);
@@ -382,15 +381,18 @@ platform::Result<std::vector<platform::Appointment>> importCalendar(std::string_
 }
 
 platform::Result<std::string> canonicalRecurrenceRule(std::string_view rule) {
-  std::string text = trim(rule);
-  if (upper(text.substr(0, 6)) == "RRULE:") text = trim(text.substr(6));
+  std::string text = trimBlanks(rule);
+  if (asciiUpper(text.substr(0, 6)) == "RRULE:") text = trimBlanks(text.substr(6));
   if (text.find('\0') != std::string::npos) return Status::Invalid("bad recurrence rule");
   icalerror_set_errors_are_fatal(0);
   icalrecurrencetype parsed = icalrecurrencetype_from_string(text.c_str());
   icalerror_clear_errno();
   if (parsed.freq == ICAL_NO_RECURRENCE) {
-    return Status::Invalid("bad recurrence rule " + quoted(text) + " (expected FREQ=...;...)");
+    return Status::Invalid("bad recurrence rule " + quotedForMessage(text) + " (expected FREQ=...;...)");
   }
+  // libical reads numbers past its range as other numbers: check them on the text.
+  Status numbers = platform::sim::checkRuleNumbers(text);
+  if (!numbers.ok()) return Status::Invalid("bad recurrence rule " + quotedForMessage(text) + ": " + numbers.message());
   char* canonical = icalrecurrencetype_as_string_r(&parsed);
   std::string out = canonical ? canonical : "";
   std::free(canonical);

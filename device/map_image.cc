@@ -5,7 +5,6 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
-#include <tuple>
 #include <vector>
 
 #include "skins/skin_gen.h"
@@ -13,7 +12,7 @@
 namespace zelko::device {
 namespace {
 
-using skins::Image;
+using skins::Canvas;
 using skins::Rgba;
 
 constexpr Rgba kSea{70, 130, 190, 255};
@@ -23,29 +22,55 @@ constexpr Rgba kCity{220, 40, 40, 255};
 constexpr Rgba kInk{255, 255, 255, 255};
 constexpr int kQuality = 85;
 
-Image drawMap(std::string_view mapName) {
-  Image map(kMapWidth, kMapHeight);
-  map.fillRect(0, 0, kMapWidth, kMapHeight, kSea);
+// The two weather icons of the map, drawn as the skin draws its own.
+constexpr std::string_view kIcons =
+    "size icon 48 48\n"
+    "map partly.png icon weather sun cloud\n"
+    "map rain.png icon weather cloud rain\n";
+
+// Text with its left edge at x and its middle at y; nothing when the fonts are missing.
+void label(cairo_t* cr, std::string_view text, double x, double y, double size) {
+  std::string error;
+  if (const skins::Fonts* fonts = skins::skinFonts(&error)) {
+    const double w = skins::textWidth(cr, fonts->bold, text, size);
+    skins::drawText(cr, fonts->bold, text, {x, y - size / 2, w, size}, size, kInk);
+  }
+}
+
+Canvas drawMap(std::string_view mapName) {
+  Canvas map(kMapWidth, kMapHeight);
+  cairo_t* cr = map.cr();
+  skins::setColor(cr, kSea);
+  cairo_paint(cr);
   // A coast of overlapping round shapes, with hills inland.
   const double coast[][3] = {{60, 70, 55}, {120, 60, 60}, {185, 80, 50}, {150, 130, 45}, {80, 135, 40}};
-  for (const auto& c : coast) map.fillCircle(c[0], c[1], c[2], kLand);
-  map.fillCircle(170, 60, 20, kHills);
-  map.fillCircle(140, 75, 4, kCity);
-  map.text(148, 72, "LYON", 1, kInk);
+  for (const auto& c : coast) skins::circle(cr, c[0], c[1], c[2]);
+  skins::setColor(cr, kLand);
+  cairo_fill(cr);
+  skins::circle(cr, 170, 60, 20);
+  skins::setColor(cr, kHills);
+  cairo_fill(cr);
+  skins::circle(cr, 140, 75, 4);
+  skins::setColor(cr, kCity);
+  cairo_fill(cr);
+  label(cr, "LYON", 148, 75, 9);
   // Two places with their weather, as the forecast has it.
-  for (auto [glyph, x, y, label] : {std::tuple{"partly", 40, 40, "9C"}, std::tuple{"rain", 150, 95, "11C"}}) {
-    if (auto icon = skins::drawWeather(glyph, "")) {
-      for (int iy = 0; iy < icon->height(); ++iy) {
-        for (int ix = 0; ix < icon->width(); ++ix) map.blend(x + ix, y + iy, icon->at(ix, iy));
-      }
+  const auto icons = skins::parseDescription(kIcons);
+  const double at[][2] = {{40, 40}, {150, 95}};
+  const char* temperatures[] = {"9\u00b0C", "11\u00b0C"};
+  for (size_t i = 0; i < icons.entries.size() && i < 2; ++i) {
+    std::string error;
+    if (auto icon = skins::drawEntry(icons, icons.entries[i], &error)) {
+      cairo_set_source_surface(cr, icon->surface(), at[i][0], at[i][1]);
+      cairo_paint(cr);
     }
-    map.text(x + 10, y + 48, label, 1, kInk);
+    label(cr, temperatures[i], at[i][0] + 10, at[i][1] + 54, 10);
   }
-  map.text(4, kMapHeight - 10, std::string(mapName).substr(0, 30), 1, kInk);
+  label(cr, std::string(mapName).substr(0, 30), 4, kMapHeight - 8, 9);
   return map;
 }
 
-std::string encodeJpeg(const Image& image) {
+std::string encodeJpeg(const Canvas& image) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr errors;
   cinfo.err = jpeg_std_error(&errors);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "device/import_text.h"
 #include "platform/text.h"
 
 namespace zelko::device {
@@ -46,89 +47,6 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
   return true;
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF. Anything looser
-// would not survive the UTF-16 file the exporter writes.
-bool isValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len;
-    uint32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (s.size() - i < len) return false;
-    for (size_t k = 1; k < len; ++k) {
-      const auto d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    if (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) return false;
-    if (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) return false;
-    i += len;
-  }
-  return true;
-}
-
-// Quotes user text for an error message: one line, bounded length, never a split character.
-std::string forMessage(std::string_view s) {
-  constexpr size_t kMax = 40;
-  std::string out = "\"";
-  size_t used = 0;
-  for (char c : s) {
-    const auto u = static_cast<unsigned char>(c);
-    const bool continuation = (u & 0xC0) == 0x80;
-    if (used >= kMax && !continuation) {
-      out += "...";
-      break;
-    }
-    out += (u < 0x20 || u == 0x7F) ? '?' : c;
-    ++used;
-  }
-  out += '"';
-  return out;
-}
-
-// Files from Windows, Unix and old Mac editors all occur; a lone CR also ends a line so
-// that no name or key read from a file can hold a line break the writer could not carry.
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c != '\n' && c != '\r') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  // A final line break ends the last line rather than starting an empty one, so that a
-  // file cut after "\" is caught as a list running past the end.
-  if (start < text.size() || lines.empty()) lines.push_back(text.substr(start));
-  return lines;
-}
-
-// The number of the line that `text` ends on.
-size_t lastLineNumber(std::string_view text) {
-  size_t n = 1;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++n;
-  }
-  return n;
-}
-
 // Drops empty components so that "\a\\b\" and "a\b" name the same key, as the registry does.
 std::string normalizeKey(std::string_view path) {
   std::string out;
@@ -150,7 +68,6 @@ const char* unsupportedTypeName(uint32_t type) {
     case 0: return "none";
     case 5: return "big-endian dword";
     case 6: return "link";
-    case 7: return "multi-string";
     case 8: return "resource list";
     case 9: return "resource descriptor";
     case 10: return "resource requirements list";
@@ -186,7 +103,7 @@ class Parser {
                                         "\" or \"" + std::string(kHeader4) + "\""};
     }
     for (++i; i < lines_.size(); ++i) {
-      if (!isValidUtf8(lines_[i])) return Failure{lineNumber(i), "the text is not valid UTF-8"};
+      if (std::string fault = utf8Fault(lines_[i]); !fault.empty()) return Failure{lineNumber(i), fault};
       const std::string_view text = trim(lines_[i]);
       if (text.empty() || text.front() == ';') continue;
       std::optional<Failure> failure;
@@ -197,7 +114,7 @@ class Parser {
       } else {
         failure = Failure{lineNumber(i),
                           "expected [key], \"name\"=value, @=value or a ; comment, got " +
-                              forMessage(text)};
+                              quotedForMessage(text)};
       }
       if (failure) return failure;
     }
@@ -215,7 +132,7 @@ class Parser {
     const size_t close = text.rfind(']');
     if (close == std::string_view::npos) return Failure{line, "missing ] at the end of the key"};
     if (close + 1 != text.size()) {
-      return Failure{line, "unexpected text after ]: " + forMessage(text.substr(close + 1))};
+      return Failure{line, "unexpected text after ]: " + quotedForMessage(text.substr(close + 1))};
     }
     std::string_view inner = text.substr(1, close - 1);
     const bool remove = !inner.empty() && inner.front() == '-';
@@ -227,7 +144,7 @@ class Parser {
     if (rootText.empty()) return Failure{line, "missing root before the key path"};
     const std::optional<Root> root = platform::parseRoot(rootText);
     if (!root) {
-      return Failure{line, "unknown root " + forMessage(rootText) +
+      return Failure{line, "unknown root " + quotedForMessage(rootText) +
                                ", expected HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER"};
     }
     std::string key = normalizeKey(path);
@@ -299,16 +216,18 @@ class Parser {
       std::string value;
       if (!readQuoted(data, &q, &value)) return Failure{line, "missing closing \" after the text"};
       if (q != data.size()) {
-        return Failure{line, "unexpected text after the closing \": " + forMessage(data.substr(q))};
+        return Failure{line, "unexpected text after the closing \": " + quotedForMessage(data.substr(q))};
       }
       op.value = RegValue::Text(std::move(value));
     } else if (data == "-") {
       op.kind = RegOperation::Kind::kDeleteValue;
     } else if (startsWithNoCase(data, "dword:")) {
-      const std::string_view digits = data.substr(6);
+      // Leading zeros past the eighth digit change nothing; scripts written by hand have them.
+      std::string_view digits = data.substr(6);
+      while (digits.size() > 8 && digits.front() == '0') digits.remove_prefix(1);
       if (digits.empty() || digits.size() > 8 ||
           !std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; })) {
-        return Failure{line, "dword needs 1 to 8 hex digits, got " + forMessage(digits)};
+        return Failure{line, "dword needs 1 to 8 hex digits, got " + quotedForMessage(digits)};
       }
       uint32_t v = 0;
       for (char c : digits) v = (v << 4) | static_cast<uint32_t>(hexDigit(c));
@@ -317,7 +236,7 @@ class Parser {
       auto failure = hexValue(data, index, &op.value);
       if (failure) return failure;
     } else {
-      return Failure{line, "unknown data " + forMessage(data) +
+      return Failure{line, "unknown data " + quotedForMessage(data) +
                                ", expected \"text\", dword:, hex:, hex(N): or -"};
     }
     ops_->push_back(std::move(op));
@@ -344,7 +263,7 @@ class Parser {
     ++p;
     char typeText[16];
     std::snprintf(typeText, sizeof typeText, "hex(%x)", static_cast<unsigned>(type));
-    if (type != 1 && type != 2 && type != 3 && type != 4) {
+    if (type != 1 && type != 2 && type != 3 && type != 4 && type != 7) {
       if (const char* kind = unsupportedTypeName(type)) {
         return Failure{line, std::string(typeText) + " (" + kind + ") values are not supported"};
       }
@@ -369,23 +288,34 @@ class Parser {
                                  static_cast<uint32_t>(bytes[3]) << 24);
         return std::nullopt;
       default:
-        break;
+        return textValue(type, bytes, line, value);
     }
-    // Strings: the 5.00 editor stores UTF-16LE, the old one single bytes, both with a NUL.
+  }
+
+  // Strings: the 5.00 editor stores UTF-16LE, the old one single bytes, each string
+  // ended by a NUL (a multi-string by one more).
+  std::optional<Failure> textValue(uint32_t type, const std::vector<uint8_t>& bytes, int line, RegValue* value) {
+    const std::string typeText = "hex(" + std::to_string(type) + ")";
     std::string text(bytes.begin(), bytes.end());
     if (unicode_) {
-      if (text.size() % 2 != 0) {
-        return Failure{line, std::string(typeText) + " text has an odd number of UTF-16 bytes"};
-      }
-      if (text.size() >= 2 && text[text.size() - 1] == '\0' && text[text.size() - 2] == '\0') {
-        text.resize(text.size() - 2);
-      }
+      if (text.size() % 2 != 0) return Failure{line, typeText + " text has an odd number of UTF-16 bytes"};
       text = platform::utf16leToUtf8(text);
-    } else {
-      if (!text.empty() && text.back() == '\0') text.pop_back();
-      if (!isValidUtf8(text)) return Failure{line, std::string(typeText) + " text is not valid UTF-8"};
+    } else if (std::string fault = utf8Fault(text); !fault.empty()) {
+      return Failure{line, typeText + " text: " + fault};
     }
-    *value = RegValue::Text(std::move(text));
+    if (type == 7) {
+      // As the desktop editor, empty strings are dropped: the list could not hold them.
+      std::vector<std::string> strings;
+      for (size_t start = 0; start < text.size();) {
+        size_t end = std::min(text.find('\0', start), text.size());
+        if (end > start) strings.push_back(text.substr(start, end - start));
+        start = end + 1;
+      }
+      *value = RegValue::MultiText(std::move(strings));
+      return std::nullopt;
+    }
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    *value = type == 2 ? RegValue::ExpandText(std::move(text)) : RegValue::Text(std::move(text));
     return std::nullopt;
   }
 
@@ -408,8 +338,8 @@ class Parser {
         return Failure{lineNumber(*index), "the hex list continues past the end of the file"};
       }
       ++*index;
-      if (!isValidUtf8(lines_[*index])) {
-        return Failure{lineNumber(*index), "the text is not valid UTF-8"};
+      if (std::string fault = utf8Fault(lines_[*index]); !fault.empty()) {
+        return Failure{lineNumber(*index), fault};
       }
       piece = trim(lines_[*index]);
     }
@@ -430,7 +360,7 @@ class Parser {
       }
       if (q == start) {
         return Failure{lineAt(q), "expected a hex byte such as 0a, got " +
-                                      forMessage(std::string_view(joined).substr(q, 8))};
+                                      quotedForMessage(std::string_view(joined).substr(q, 8))};
       }
       if (q - start > 2) return Failure{lineAt(start), "a hex byte has at most 2 digits"};
       bytes->push_back(static_cast<uint8_t>(v));
@@ -438,7 +368,7 @@ class Parser {
       if (q == joined.size()) break;
       if (joined[q] != ',') {
         return Failure{lineAt(q), "expected , between hex bytes, got " +
-                                      forMessage(std::string_view(joined).substr(q, 8))};
+                                      quotedForMessage(std::string_view(joined).substr(q, 8))};
       }
       ++q;
     }
@@ -508,6 +438,12 @@ void appendHexList(std::string* out, std::string_view prefix, const uint8_t* dat
   out->append("\r\n");
 }
 
+// Text as the UTF-16LE bytes the desktop editor writes for its string types.
+void appendUnits(std::string* out, std::string_view prefix, std::string_view text) {
+  std::string units = platform::utf8ToUtf16le(text);
+  appendHexList(out, prefix, reinterpret_cast<const uint8_t*>(units.data()), units.size());
+}
+
 void appendValue(std::string* out, const platform::NamedValue& nv) {
   const std::string name = nv.name.empty() ? "@" : quoted(withoutLineBreaks(nv.name));
   const RegValue& v = nv.value;
@@ -517,10 +453,7 @@ void appendValue(std::string* out, const platform::NamedValue& nv) {
       if (v.text.find_first_of("\r\n") == std::string::npos) {
         out->append(name + "=" + quoted(v.text) + "\r\n");
       } else {
-        std::string units = platform::utf8ToUtf16le(v.text);
-        units.append(2, '\0');
-        appendHexList(out, name + "=hex(1):", reinterpret_cast<const uint8_t*>(units.data()),
-                      units.size());
+        appendUnits(out, name + "=hex(1):", v.text + '\0');
       }
       return;
     case platform::ValueType::kDword: {
@@ -532,6 +465,15 @@ void appendValue(std::string* out, const platform::NamedValue& nv) {
     case platform::ValueType::kBinary:
       appendHexList(out, name + "=hex:", v.bytes.data(), v.bytes.size());
       return;
+    case platform::ValueType::kExpandString:
+      appendUnits(out, name + "=hex(2):", v.text + '\0');
+      return;
+    case platform::ValueType::kMultiString: {
+      std::string list;
+      for (const std::string& s : v.strings) list.append(s).push_back('\0');
+      appendUnits(out, name + "=hex(7):", list + '\0');
+      return;
+    }
   }
   // A type this build does not know: keep its bytes under its number, so nothing is lost.
   char prefix[24];
@@ -542,28 +484,10 @@ void appendValue(std::string* out, const platform::NamedValue& nv) {
 }  // namespace
 
 Result<std::vector<RegOperation>> parseRegFile(std::string_view bytes) {
-  std::string decoded;
-  std::string_view text = bytes;
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-    std::string_view units = bytes.substr(2);
-    const bool odd = units.size() % 2 != 0;
-    decoded = platform::utf16leToUtf8(units.substr(0, units.size() - (odd ? 1 : 0)));
-    if (odd) {
-      const size_t lines = lastLineNumber(decoded);
-      return lineError(lines > INT32_MAX ? INT32_MAX : static_cast<int>(lines),
-                       "the file ends in the middle of a UTF-16 character");
-    }
-    text = decoded;
-  } else if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
-    return lineError(1, "UTF-16 big-endian files are not supported; use UTF-16LE or UTF-8");
-  } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-    text.remove_prefix(3);
-  } else if (bytes.size() >= 2 && bytes[0] != '\0' && bytes[1] == '\0') {
-    return lineError(1, "UTF-16 text needs a byte-order mark");
-  }
-
+  auto text = textOfExport(bytes);
+  if (!text.ok()) return text.status();
   std::vector<RegOperation> ops;
-  Parser parser(splitLines(text), &ops);
+  Parser parser(splitLines(*text), &ops);
   if (auto failure = parser.run()) return lineError(failure->line, failure->what);
   return ops;
 }

@@ -1,12 +1,15 @@
 // Any bytes must import or fail with one line of explanation, without libical's errors
 // taking the process down; whatever imports must be storable: real times, an end not
-// before the start, all-day items on whole days.
+// before the start, all-day items on whole days, series in zones and by rules the store
+// can expand.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "device/ical_import.h"
+#include "platform/sim/items_recurrence.h"
+#include "platform/sim/time_zone.h"
 
 namespace {
 
@@ -51,9 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!real(a.start) || !real(a.end)) abort();
     if (zelko::platform::toEpochMs(a.end) < zelko::platform::toEpochMs(a.start)) abort();
     if (a.allDay && (a.start.hour || a.start.minute || a.end.hour || a.end.minute)) abort();
-    for (const DateTime& d : a.exceptionDates) {
-      if (!real(d)) abort();
+    for (const auto* dates : {&a.exceptionDates, &a.recurrenceDates}) {
+      for (const DateTime& d : *dates) {
+        if (!real(d)) abort();
+      }
     }
+    // A series' zone must be one the store can expand it in.
+    if (!a.timeZone.empty() && !zelko::platform::sim::TimeZone::open(a.timeZone).ok()) abort();
+    if (!a.recurrenceRule.empty() && !zelko::platform::sim::checkRecurrenceRule(a.recurrenceRule).ok()) abort();
   }
   return 0;
 }

@@ -15,7 +15,7 @@ namespace {
 
 // Every field, not only the ones the type uses, so that stray data is caught too.
 bool sameValue(const zelko::platform::RegValue& a, const zelko::platform::RegValue& b) {
-  return a.type == b.type && a.text == b.text && a.dword == b.dword && a.bytes == b.bytes;
+  return a.type == b.type && a.text == b.text && a.dword == b.dword && a.bytes == b.bytes && a.strings == b.strings;
 }
 
 bool sameOperation(const RegOperation& a, const RegOperation& b) {

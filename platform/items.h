@@ -45,18 +45,33 @@ struct NewContact {
 struct Appointment {
   uint32_t oid = 0;  // ignored when adding
   std::string subject, location, categories;
-  DateTime start, end;  // device-local; an all-day item runs from 00:00 to 00:00
+  // Device-local; an all-day item runs from 00:00 to 00:00. For a recurring item with a
+  // timeZone these are its first occurrence moved to the device's zone (when reading: its
+  // zone as it is now). When adding, a start that the device's autumn change of clocks
+  // repeats is read as the earlier of the two instants.
+  DateTime start, end;
   bool allDay = false;
   // Minutes; 0 when adding means "end - start".
   int durationMinutes = 0;
-  // Read only: true when recurrenceRule is not empty.
+  // Read only: true when the item recurs (a rule, or extra dates).
   bool recurring = false;
   // iCalendar RRULE value without the "RRULE:" prefix ("FREQ=WEEKLY;BYDAY=MO"), empty when
-  // the item does not recur. The series starts at `start`.
+  // the item has no rule. The series starts at `start`; an UNTIL without "Z" is a wall
+  // time of the series' zone.
   std::string recurrenceRule;
-  // Starts of occurrences removed from the series (device-local). A date at 00:00 also
-  // removes a timed occurrence of that day, as an all-day EXDATE does.
+  // The zone a recurring item lives in: an IANA name ("Australia/Sydney"), or empty for a
+  // series that follows the device's zone (floating times, and every all-day series).
+  // Occurrences are expanded in this zone and moved to the device's zone when listed or
+  // restricted, so a meeting at 09:30 on weekdays in Sydney keeps its days and its hour
+  // there whatever the device's zone. Kept empty for an item that does not recur.
+  std::string timeZone;
+  // Starts of occurrences removed from the series, wall times of the series' zone. A date
+  // at 00:00 also removes a timed occurrence of that day, as an all-day EXDATE does.
   std::vector<DateTime> exceptionDates;
+  // Starts of occurrences added to the series besides the rule's (iCalendar's RDATE), wall
+  // times of the series' zone. An item with extra dates and no rule recurs too: at its
+  // start and at each of these.
+  std::vector<DateTime> recurrenceDates;
 
   bool operator==(const Appointment&) const = default;
 };
@@ -118,9 +133,11 @@ class Items {
   virtual Result<Appointment> appointment(uint32_t oid) = 0;
   // The contact's picture bytes as added; NotFound when it has none.
   virtual Result<std::string> contactPicture(uint32_t oid) = 0;
-  // The occurrence of a recurring appointment that starts on the given local day (only
-  // the date of `day` counts); nullopt for a day without one, an exception date, a day
-  // after the series ended, or an item that does not recur.
+  // The occurrence of a recurring appointment that starts on the given device-local day
+  // (only the date of `day` counts), its start and end in device time; nullopt for a day
+  // without one, an exception date, a day after the series ended, or an item that does
+  // not recur. A series with a time zone is expanded there: its occurrence on a device day
+  // may be that of another day in its own zone.
   virtual std::optional<Occurrence> occurrenceOn(uint32_t oid, const DateTime& day) = 0;
 
   // From now on, each change to an item of `folder` by another process posts kItemAdded,
@@ -132,7 +149,8 @@ class Items {
 
   // Adds the items in one transaction: all of them or, with an error status, none.
   // Invalid names the first bad item (an impossible date, an end before the start, a
-  // malformed recurrence rule). Returns the new object ids in the order given; object ids
+  // malformed recurrence rule or one whose COUNT or INTERVAL is out of range, an unknown
+  // time zone). Returns the new object ids in the order given; object ids
   // are never reused on a device.
   virtual Result<std::vector<uint32_t>> addContacts(const std::vector<NewContact>& contacts) = 0;
   virtual Result<std::vector<uint32_t>> addAppointments(

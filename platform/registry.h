@@ -1,5 +1,6 @@
 // The registry of the device: keys under HKLM and HKCU, names compared without regard to
-// case (every letter, not only ASCII), values of type string, DWORD and binary.
+// case (every letter, not only ASCII), values of type string, expandable string,
+// multi-string, DWORD and binary.
 #pragma once
 
 #include <cstdint>
@@ -22,15 +23,24 @@ const char* rootLongName(Root root);
 // "HKLM" or "HKCU".
 const char* rootShortName(Root root);
 
-enum class ValueType : uint32_t { kString = 1, kBinary = 3, kDword = 4 };
+// The numbers are the phone's own (REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD,
+// REG_MULTI_SZ), as .reg files write them in hex(N).
+enum class ValueType : uint32_t { kString = 1, kExpandString = 2, kBinary = 3, kDword = 4, kMultiString = 7 };
 
 struct RegValue {
   ValueType type = ValueType::kString;
-  std::string text;             // kString: UTF-8
-  uint32_t dword = 0;           // kDword
-  std::vector<uint8_t> bytes;   // kBinary
+  std::string text;                  // kString, kExpandString (%NAME% kept as written): UTF-8
+  uint32_t dword = 0;                // kDword
+  std::vector<uint8_t> bytes;        // kBinary
+  std::vector<std::string> strings;  // kMultiString: UTF-8, none empty, none holding a NUL
 
   static RegValue Text(std::string t) { RegValue v; v.text = std::move(t); return v; }
+  static RegValue ExpandText(std::string t) {
+    RegValue v; v.type = ValueType::kExpandString; v.text = std::move(t); return v;
+  }
+  static RegValue MultiText(std::vector<std::string> s) {
+    RegValue v; v.type = ValueType::kMultiString; v.strings = std::move(s); return v;
+  }
   static RegValue Dword(uint32_t d) { RegValue v; v.type = ValueType::kDword; v.dword = d; return v; }
   static RegValue Binary(std::vector<uint8_t> b) {
     RegValue v; v.type = ValueType::kBinary; v.bytes = std::move(b); return v;

@@ -22,7 +22,9 @@ const char* rootShortName(Root root) { return root == Root::kLocalMachine ? "HKL
 bool RegValue::operator==(const RegValue& o) const {
   if (type != o.type) return false;
   switch (type) {
-    case ValueType::kString: return text == o.text;
+    case ValueType::kString:
+    case ValueType::kExpandString: return text == o.text;
+    case ValueType::kMultiString: return strings == o.strings;
     case ValueType::kDword: return dword == o.dword;
     case ValueType::kBinary: return bytes == o.bytes;
   }

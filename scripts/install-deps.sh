@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev
   libsqlite3-dev libicu-dev libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev libjpeg-dev
   zlib1g-dev libminizip-dev libical-dev
+  libcairo2-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 curl
   zip python3  # the tests make skin archives with them
 )

@@ -1,145 +1,93 @@
-// PNG writing, the description reader and the generator loop.
+// Drawing the entries of a description and writing them out.
 #include "skins/skin_gen.h"
 
-#include <zlib.h>
-
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <set>
+
+#include "skins/skin_kinds.h"
 
 namespace zelko::skins {
 namespace {
 
-void putU32(std::string& out, uint32_t v) {
-  out.push_back(static_cast<char>(v >> 24));
-  out.push_back(static_cast<char>(v >> 16));
-  out.push_back(static_cast<char>(v >> 8));
-  out.push_back(static_cast<char>(v));
+struct Kind {
+  size_t minParams, maxParams;
+  void (*draw)(const Paint&);
+};
+
+const std::map<std::string, Kind, std::less<>>& kinds() {
+  static const std::map<std::string, Kind, std::less<>> all = {
+      {"blank", {0, 0, [](const Paint&) {}}},
+      {"digit", {1, 1, drawDigit}},
+      {"ampm", {2, 2, drawAmPm}},
+      {"tray", {2, 4, drawClockTray}},
+      {"dial", {2, 4, drawDial}},
+      {"page", {2, 2, drawPage}},
+      {"pagedots", {2, 2, drawPageDots}},
+      {"info", {1, 1, drawInfoPanel}},
+      {"battery", {1, 2, drawBattery}},
+      {"dot", {1, 1, drawDot}},
+      {"summary", {2, 2, drawSummary}},
+      {"slot", {1, 2, drawSlot}},
+      {"icon", {3, 4, drawIcon}},
+      {"weather", {1, 6, drawWeather}},
+  };
+  return all;
 }
 
-void putChunk(std::string& out, const char type[4], const std::string& data) {
-  putU32(out, static_cast<uint32_t>(data.size()));
-  size_t typeAt = out.size();
-  out.append(type, 4);
-  out += data;
-  // The CRC covers the type and the data, not the length.
-  uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(out.data() + typeAt), 4 + data.size());
-  putU32(out, static_cast<uint32_t>(crc));
-}
-
-bool safeName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (unsigned char c : name) {
-    // Device paths use "\", host paths "/": neither may appear inside one name, nor
-    // anything a phone file name cannot hold.
-    if (c < 0x20 || std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) {
-      return false;
-    }
-  }
-  return true;
-}
-
-std::string folded(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::vector<std::string> splitFields(std::string_view line) {
-  std::vector<std::string> fields;
-  size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    size_t start = i;
-    while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-    if (i == start) break;
-    // A "#" field starts a comment that runs to the end of the line.
-    if (line[start] == '#') break;
-    fields.emplace_back(line.substr(start, i - start));
-  }
-  return fields;
+std::string countText(const Kind& k) {
+  std::string n = std::to_string(k.minParams);
+  return k.maxParams == k.minParams ? n : n + " to " + std::to_string(k.maxParams);
 }
 
 }  // namespace
 
-std::string encodePng(const Image& image) {
-  const int w = image.width(), h = image.height();
-  std::string out("\x89PNG\r\n\x1a\n", 8);
-
-  std::string ihdr;
-  putU32(ihdr, static_cast<uint32_t>(w));
-  putU32(ihdr, static_cast<uint32_t>(h));
-  ihdr += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA, deflate, filter 0, no interlace
-  putChunk(out, "IHDR", ihdr);
-
-  // Each row is preceded by its filter byte; 0 (none) keeps the writer simple and the
-  // images are small enough that a better filter would not matter.
-  std::string raw;
-  raw.reserve(static_cast<size_t>(h) * (1 + static_cast<size_t>(w) * 4));
-  const auto& px = image.pixels();
-  for (int y = 0; y < h; ++y) {
-    raw.push_back('\0');
-    raw.append(reinterpret_cast<const char*>(px.data()) + static_cast<size_t>(y) * w * 4,
-               static_cast<size_t>(w) * 4);
+std::optional<Canvas> drawEntry(const Description& skin, const SkinEntry& entry, std::string* error) {
+  auto kind = kinds().find(entry.kind);
+  if (kind == kinds().end()) {
+    *error = "unknown kind \"" + entry.kind + "\"";
+    return std::nullopt;
   }
-  uLongf packedSize = compressBound(raw.size());
-  std::string packed(packedSize, '\0');
-  // Cannot fail: the buffer is compressBound() large and the level is valid.
-  compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
-            reinterpret_cast<const Bytef*>(raw.data()), raw.size(), Z_BEST_COMPRESSION);
-  packed.resize(packedSize);
-  putChunk(out, "IDAT", packed);
-  putChunk(out, "IEND", "");
-  return out;
+  auto size = skin.sizes.find(entry.size);
+  if (size == skin.sizes.end()) {
+    *error = "unknown size \"" + entry.size + "\"";
+    return std::nullopt;
+  }
+  const Kind& k = kind->second;
+  if (entry.params.size() < k.minParams || entry.params.size() > k.maxParams) {
+    *error = entry.kind + " takes " + countText(k) + " parameters, not " + std::to_string(entry.params.size());
+    return std::nullopt;
+  }
+  const Fonts* fonts = skinFonts(error);
+  if (!fonts) return std::nullopt;
+  Canvas canvas(size->second.width, size->second.height);
+  Params params(entry.params, skin.palette);
+  try {
+    k.draw({canvas.cr(), double(canvas.width()), double(canvas.height()), params, *fonts});
+  } catch (const BadParam& bad) {
+    *error = bad.why;
+    return std::nullopt;
+  }
+  if (cairo_status(canvas.cr()) != CAIRO_STATUS_SUCCESS) {
+    *error = std::string("cairo: ") + cairo_status_to_string(cairo_status(canvas.cr()));
+    return std::nullopt;
+  }
+  return canvas;
 }
 
-Description parseDescription(std::string_view text) {
-  Description d;
-  std::set<std::string> seen;
-  int lineNo = 0;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
-    auto fields = splitFields(line);
-    if (fields.empty()) continue;
-    auto fail = [&](const std::string& why) {
-      d.entries.clear();
-      d.error = "line " + std::to_string(lineNo) + ": " + why;
-      return d;
-    };
-    if (fields.size() < 3) return fail("expected FOLDER FILE KIND [PARAMS]");
-    if (!safeName(fields[0]) || !safeName(fields[1])) return fail("folder or file name is not a plain name");
-    if (folded(fields[1]).size() < 5 || !folded(fields[1]).ends_with(".png")) {
-      return fail("file name must end in .png");
-    }
-    if (!seen.insert(folded(fields[0]) + "/" + folded(fields[1])).second) {
-      return fail(fields[0] + "/" + fields[1] + " is listed twice");
-    }
-    SkinEntry e{fields[0], fields[1], fields[2], {fields.begin() + 3, fields.end()}, lineNo};
-    d.entries.push_back(std::move(e));
-  }
-  return d;
-}
-
-int generateSkin(const Description& description, const std::string& outDir, std::string* error) {
+int generateSkin(const Description& skin, const std::string& outDir, std::string* error) {
   namespace fs = std::filesystem;
   int written = 0;
-  for (const SkinEntry& e : description.entries) {
+  for (const SkinEntry& e : skin.entries) {
     std::string why;
-    auto image = drawEntry(e, &why);
-    if (!image) {
-      *error = "line " + std::to_string(e.line) + " (" + e.file + "): " + why;
+    auto image = drawEntry(skin, e, &why);
+    std::string bytes = image ? image->png() : "";
+    if (bytes.empty()) {
+      *error = "line " + std::to_string(e.line) + " (" + e.file + "): " + (why.empty() ? "cannot encode" : why);
       return -1;
     }
     fs::path folder = fs::path(outDir) / e.folder;
     std::error_code ec;
     fs::create_directories(folder, ec);
-    std::string bytes = encodePng(*image);
     std::ofstream out(folder / e.file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();

@@ -108,7 +108,7 @@ class SimDevice final : public Device, public Platform {
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
         connections_(settings_, registry_, journal_),
         radios_(std::make_unique<SimRadios>(settings_, registry_, journal_, connections_)),
-        items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, runtime_.self())),
+        items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, clock_, runtime_.self())),
         messaging_(std::make_unique<SimMessaging>(dir_ / "messages.db", dir_ / "run", registry_,
                                                   journal_, clock_, settings_)),
         http_(std::make_unique<SimHttp>(files_, connections_)) {}
@@ -119,6 +119,7 @@ class SimDevice final : public Device, public Platform {
   DeviceClock& deviceClock() override { return clock_; }
   DeviceSettings& settings() override { return settings_; }
   UiAnswers& uiAnswers() override { return answers_; }
+  Status registryTransaction(const std::function<Status()>& body) override { return registry_.transaction(body); }
   Status tick() override { return heartbeat(registry_, clock_, shell_); }
   SimConnections& connections() override { return connections_; }
 

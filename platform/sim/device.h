@@ -58,6 +58,9 @@ class Device {
   virtual UiAnswers& uiAnswers() = 0;
   // The connection manager: online or offline, the proxy, the dial-up connections.
   virtual SimConnections& connections() = 0;
+  // Runs `body` with the registry changes it makes in one transaction: all of them, or
+  // none when `body` or a change fails or the store is full. Watchers hear after the commit.
+  virtual Status registryTransaction(const std::function<Status()>& body) = 0;
   // The clock's heartbeat: writes System\State\DateTime "Time" for the current minute of
   // the device clock (and "Date" when the day changed) through the notifying setter, then
   // starts the timed starts that fell due. The background service calls it every minute;

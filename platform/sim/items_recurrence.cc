@@ -3,7 +3,9 @@
 #include <libical/ical.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zelko::platform::sim {
 namespace {
@@ -12,6 +14,7 @@ namespace {
 // cannot start in the middle) gives up after this many occurrences rather than spin on
 // a minutely rule started decades ago.
 constexpr int kMaxSteps = 200000;
+constexpr int64_t kDayMs = 86400000;
 
 icaltimetype toIcal(const DateTime& t) {
   icaltimetype v = icaltime_null_time();
@@ -22,7 +25,7 @@ icaltimetype toIcal(const DateTime& t) {
   v.minute = t.minute;
   v.second = t.second;
   v.is_date = 0;
-  return v;  // floating: device-local, like everything the store keeps
+  return v;  // floating: a wall time of the series' own zone
 }
 
 DateTime fromIcal(const icaltimetype& v) {
@@ -48,6 +51,19 @@ std::optional<icalrecurrencetype> readRule(std::string_view rule) {
   return r;
 }
 
+// libical reads COUNT into an int and INTERVAL into a short without a check.
+Status checkNumber(std::string_view part, std::string_view name, int64_t max) {
+  std::string_view digits = part.substr(name.size() + 1);
+  int64_t value = 0;
+  bool ok = !digits.empty() && digits.size() <= 12;
+  for (char c : digits) {
+    ok = ok && c >= '0' && c <= '9';
+    if (ok) value = value * 10 + (c - '0');
+  }
+  if (ok && value >= 1 && value <= max) return Status::Ok();
+  return Status::Invalid(std::string(part) + " is out of range (1 to " + std::to_string(max) + ")");
+}
+
 bool excluded(const Appointment& a, const DateTime& start) {
   return std::any_of(a.exceptionDates.begin(), a.exceptionDates.end(), [&](const DateTime& x) {
     if (x.year != start.year || x.month != start.month || x.day != start.day) return false;
@@ -56,42 +72,99 @@ bool excluded(const Appointment& a, const DateTime& start) {
   });
 }
 
+// The starts of the series' occurrences (wall times of its zone) from `from` to before
+// `to`, in milliseconds.
+std::vector<int64_t> startsBetween(const Appointment& a, int64_t from, int64_t to) {
+  std::vector<int64_t> out;
+  auto keep = [&](int64_t ms) {
+    if (ms >= from && ms < to) out.push_back(ms);
+  };
+  for (const DateTime& d : a.recurrenceDates) keep(toEpochMs(d));
+  auto rule = readRule(a.recurrenceRule);
+  if (!rule) {
+    keep(toEpochMs(a.start));
+    return out;
+  }
+  icalrecur_iterator* it = icalrecur_iterator_new(*rule, toIcal(a.start));
+  if (!it) return out;
+  // Jumping ahead is only allowed without COUNT: libical refuses it there, because the
+  // count runs from the first occurrence.
+  if (rule->count == 0 && from > toEpochMs(a.start)) icalrecur_iterator_set_start(it, toIcal(fromEpochMs(from)));
+  for (int step = 0; step < kMaxSteps; ++step) {
+    icaltimetype next = icalrecur_iterator_next(it);
+    if (icaltime_is_null_time(next)) break;
+    int64_t ms = toEpochMs(fromIcal(next));
+    if (ms >= to) break;
+    keep(ms);
+  }
+  icalrecur_iterator_free(it);
+  return out;
+}
+
 }  // namespace
 
 Status checkRecurrenceRule(std::string_view rule) {
   if (!readRule(rule)) return Status::Invalid("malformed recurrence rule " + std::string(rule));
+  return checkRuleNumbers(rule);
+}
+
+Status checkRuleNumbers(std::string_view rule) {
+  for (size_t start = 0; start <= rule.size();) {
+    size_t end = std::min(rule.find(';', start), rule.size());
+    std::string_view part = rule.substr(start, end - start);
+    std::string upper(part.substr(0, 9));
+    for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    Status s = upper.rfind("COUNT=", 0) == 0      ? checkNumber(part, "COUNT", INT32_MAX)
+               : upper.rfind("INTERVAL=", 0) == 0 ? checkNumber(part, "INTERVAL", INT16_MAX)
+                                                  : Status::Ok();
+    if (!s.ok()) return s;
+    start = end + 1;
+  }
   return Status::Ok();
 }
 
-std::optional<Occurrence> occurrenceOnDay(const Appointment& a, const DateTime& day) {
-  auto rule = readRule(a.recurrenceRule);
-  if (!rule) return std::nullopt;
-  DateTime from{};
-  from.year = day.year;
-  from.month = day.month;
-  from.day = day.day;
-  if (!normalizeDateTime(from)) return std::nullopt;
-  const int64_t dayStart = toEpochMs(from);
-  const int64_t dayEnd = dayStart + 86400000;
-  const int64_t length = toEpochMs(a.end) - toEpochMs(a.start);
+Result<SeriesClock> SeriesClock::open(std::string_view zone, Clock& device) {
+  if (zone.empty()) return SeriesClock(std::nullopt, device);
+  auto opened = TimeZone::open(zone);
+  if (!opened.ok()) return opened.status();
+  return SeriesClock(std::move(*opened), device);
+}
 
-  icalrecur_iterator* it = icalrecur_iterator_new(*rule, toIcal(a.start));
-  if (!it) return std::nullopt;
-  // Jumping ahead is only allowed without COUNT: libical refuses it there, because the
-  // count runs from the first occurrence.
-  if (rule->count == 0 && dayStart > toEpochMs(a.start)) icalrecur_iterator_set_start(it, toIcal(from));
+DateTime SeriesClock::toDevice(const DateTime& seriesWall) const {
+  if (!zone_) return seriesWall;
+  return device_->toLocal(fromEpochMs(zone_->localToUtcMs(toEpochMs(seriesWall))));
+}
+
+DateTime SeriesClock::toSeries(const DateTime& deviceWall) const {
+  if (!zone_) return deviceWall;
+  int64_t utc = toEpochMs(device_->toUtc(deviceWall));
+  return fromEpochMs(utc + zone_->offsetMsAtUtc(utc));
+}
+
+std::optional<Occurrence> occurrenceOnDay(const Appointment& a, const DateTime& day, const SeriesClock& clock) {
+  if (a.recurrenceRule.empty() && a.recurrenceDates.empty()) return std::nullopt;
+  DateTime dayStart{};
+  dayStart.year = day.year;
+  dayStart.month = day.month;
+  dayStart.day = day.day;
+  if (!normalizeDateTime(dayStart)) return std::nullopt;
+  const int64_t deviceFrom = toEpochMs(dayStart), deviceTo = deviceFrom + kDayMs;
+  // The series' wall times that can land on this device day; a day either side covers
+  // any change of clocks in either zone.
+  const int64_t from = toEpochMs(clock.toSeries(dayStart)) - kDayMs;
+  const int64_t to = toEpochMs(clock.toSeries(fromEpochMs(deviceTo))) + kDayMs;
+  const int64_t length = toEpochMs(a.end) - toEpochMs(a.start);
   std::optional<Occurrence> found;
-  for (int step = 0; step < kMaxSteps; ++step) {
-    icaltimetype next = icalrecur_iterator_next(it);
-    if (icaltime_is_null_time(next)) break;
-    DateTime start = fromIcal(next);
-    int64_t ms = toEpochMs(start);
-    if (ms >= dayEnd) break;
-    if (ms < dayStart || excluded(a, start)) continue;
-    found = Occurrence{a.oid, start, fromEpochMs(ms + length)};
-    break;
+  for (int64_t ms : startsBetween(a, from, to)) {
+    DateTime start = fromEpochMs(ms);
+    if (excluded(a, start)) continue;
+    DateTime onDevice = clock.toDevice(start);
+    int64_t deviceMs = toEpochMs(onDevice);
+    if (deviceMs < deviceFrom || deviceMs >= deviceTo) continue;
+    if (!found || deviceMs < toEpochMs(found->start)) {
+      found = Occurrence{a.oid, onDevice, clock.toDevice(fromEpochMs(ms + length))};
+    }
   }
-  icalrecur_iterator_free(it);
   return found;
 }
 

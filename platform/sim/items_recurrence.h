@@ -1,19 +1,42 @@
 // Recurring appointments, expanded by libical: the store keeps the iCalendar rule as
-// text and asks libical for the series whenever a day is looked at.
+// text, with the series' own zone, and asks libical for the series whenever a day is
+// looked at.
 #pragma once
 
 #include <optional>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/items.h"
+#include "platform/sim/time_zone.h"
 
 namespace zelko::platform::sim {
 
-// Ok when libical reads `rule` as a recurrence with a frequency; Invalid otherwise.
+// Ok when libical reads `rule` as a recurrence with a frequency and its numbers fit (see
+// checkRuleNumbers); Invalid naming the fault otherwise.
 Status checkRecurrenceRule(std::string_view rule);
+// Ok unless a COUNT or INTERVAL of the rule's text is out of libical's range: libical
+// would read COUNT=99999999999 as another number without a word.
+Status checkRuleNumbers(std::string_view rule);
 
-// The occurrence of `a` that starts on the calendar day of `day`, skipping exception dates;
-// nullopt when there is none or `a` does not recur.
-std::optional<Occurrence> occurrenceOnDay(const Appointment& a, const DateTime& day);
+// Moves wall times between a series' own zone and the device's. A series without a zone
+// follows the device's, and nothing moves.
+class SeriesClock {
+ public:
+  // Invalid for a zone name the device does not know.
+  static Result<SeriesClock> open(std::string_view zone, Clock& device);
+  DateTime toDevice(const DateTime& seriesWall) const;
+  DateTime toSeries(const DateTime& deviceWall) const;
+
+ private:
+  SeriesClock(std::optional<TimeZone> zone, Clock& device) : zone_(std::move(zone)), device_(&device) {}
+  std::optional<TimeZone> zone_;
+  Clock* device_;
+};
+
+// The occurrence of `series` (its start, end, rule, exception and extra dates all wall
+// times of its own zone) that starts on the device-local calendar day of `day`, moved to
+// device time; nullopt when there is none or `series` does not recur.
+std::optional<Occurrence> occurrenceOnDay(const Appointment& series, const DateTime& day, const SeriesClock& clock);
 
 }  // namespace zelko::platform::sim

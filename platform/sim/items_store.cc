@@ -69,6 +69,8 @@ Status checkContact(const Contact& c, size_t index) {
   return Status::Ok();
 }
 
+bool recurs(const Appointment& a) { return !a.recurrenceRule.empty() || !a.recurrenceDates.empty(); }
+
 Status checkAppointment(const Appointment& a, size_t index) {
   std::string which = "appointment " + std::to_string(index + 1) + ": ";
   DateTime start = a.start, end = a.end;
@@ -77,12 +79,17 @@ Status checkAppointment(const Appointment& a, size_t index) {
   }
   if (toEpochMs(end) < toEpochMs(start)) return Status::Invalid(which + "ends before it starts");
   if (a.durationMinutes < 0) return Status::Invalid(which + "negative duration");
-  for (DateTime x : a.exceptionDates) {
-    if (!normalizeDateTime(x)) return Status::Invalid(which + "impossible exception date");
+  for (const auto* dates : {&a.exceptionDates, &a.recurrenceDates}) {
+    for (DateTime x : *dates) {
+      if (!normalizeDateTime(x)) return Status::Invalid(which + "impossible exception or extra date");
+    }
   }
   if (!a.recurrenceRule.empty()) {
     Status s = checkRecurrenceRule(a.recurrenceRule);
     if (!s.ok()) return Status::Invalid(which + s.message());
+  }
+  if (recurs(a) && !a.timeZone.empty() && !TimeZone::open(a.timeZone).ok()) {
+    return Status::Invalid(which + "unknown time zone " + a.timeZone);
   }
   return Status::Ok();
 }
@@ -113,8 +120,10 @@ Appointment readAppointment(Statement& q) {
   a.allDay = q.columnInt(6) != 0;
   a.durationMinutes = static_cast<int>(q.columnInt(7));
   a.recurrenceRule = q.columnText(8);
-  a.recurring = !a.recurrenceRule.empty();
   a.exceptionDates = splitTimes(q.columnText(9));
+  a.timeZone = q.columnText(10);
+  a.recurrenceDates = splitTimes(q.columnText(11));
+  a.recurring = recurs(a);
   return a;
 }
 
@@ -135,16 +144,38 @@ constexpr const char* kContactColumns =
     " picture IS NOT NULL FROM contacts";
 constexpr const char* kAppointmentColumns =
     "SELECT oid, subject, location, categories, start, finish, allday, duration, rrule,"
-    " exdates FROM appointments";
+    " exdates, tz, rdates FROM appointments";
+
+// Stores made before appointments kept their own zone and extra dates get the columns,
+// empty: their series follow the device's zone, as they did.
+Status upgradeSchema(Database& db) {
+  bool hasZone = false;
+  Status read;
+  {
+    auto guard = db.lock();
+    Statement& q = db.prepare("SELECT 1 FROM pragma_table_info('appointments') WHERE name = 'tz'");
+    hasZone = q.step();
+    read = q.status();
+    q.reset();
+  }
+  if (!read.ok()) return read;
+  if (hasZone) return Status::Ok();
+  return db.write([&] {
+    return db.exec(
+        "ALTER TABLE appointments ADD COLUMN tz TEXT NOT NULL DEFAULT '';"
+        "ALTER TABLE appointments ADD COLUMN rdates TEXT NOT NULL DEFAULT '';");
+  });
+}
 
 }  // namespace
 
 SimItems::SimItems(std::filesystem::path pimPath, Database& registry, Windows& windows,
-                   Locale& locale, ProcessId writer)
+                   Locale& locale, Clock& clock, ProcessId writer)
     : pimPath_(std::move(pimPath)),
       registry_(registry),
       windows_(windows),
       locale_(locale),
+      clock_(clock),
       writer_(writer) {}
 
 Status SimItems::createSchema(Database& db) {
@@ -160,7 +191,8 @@ Status SimItems::createSchema(Database& db) {
         "CREATE TABLE IF NOT EXISTS appointments(oid INTEGER PRIMARY KEY, subject TEXT NOT NULL,"
         " location TEXT NOT NULL, categories TEXT NOT NULL, start INTEGER NOT NULL,"
         " finish INTEGER NOT NULL, allday INTEGER NOT NULL, duration INTEGER NOT NULL,"
-        " rrule TEXT NOT NULL, exdates TEXT NOT NULL);"
+        " rrule TEXT NOT NULL, exdates TEXT NOT NULL, tz TEXT NOT NULL DEFAULT '',"
+        " rdates TEXT NOT NULL DEFAULT '');"
         "CREATE TABLE IF NOT EXISTS change_windows(folder INTEGER NOT NULL,"
         " hwnd INTEGER NOT NULL, pid INTEGER NOT NULL, start INTEGER NOT NULL,"
         " PRIMARY KEY(folder, hwnd));");
@@ -174,6 +206,8 @@ Result<Database*> SimItems::db() {
   // empty in its place with every contact gone.
   auto opened = Database::openStore(pimPath_, {"items", "contacts", "appointments", "change_windows"});
   if (!opened.ok()) return opened.status();
+  Status s = upgradeSchema(**opened);
+  if (!s.ok()) return s;
   db_ = std::move(*opened);
   return db_.get();
 }
@@ -227,6 +261,7 @@ Result<std::unique_ptr<ItemWalk>> SimItems::find(ItemFolder folder, std::string_
   std::vector<Item> matches;
   matches.reserve(all->size());
   for (Item& item : *all) {
+    toDeviceTime(item);
     bool hit = std::visit([&](const auto& i) { return r->matches(i); }, item);
     if (hit) matches.push_back(std::move(item));
   }
@@ -251,7 +286,17 @@ Result<Item> SimItems::item(uint32_t oid) {
   auto found = readItems(**d, *folder, oid);
   if (!found.ok()) return found.status();
   if (found->empty()) return Status::NotFound("no item " + std::to_string(oid));
+  toDeviceTime(found->front());
   return std::move(found->front());
+}
+
+void SimItems::toDeviceTime(Item& item) {
+  auto* a = std::get_if<Appointment>(&item);
+  if (!a || a->timeZone.empty()) return;
+  auto clock = SeriesClock::open(a->timeZone, clock_);
+  if (!clock.ok()) return;  // checked when stored: only a damaged store gets here
+  a->start = clock->toDevice(a->start);
+  a->end = clock->toDevice(a->end);
 }
 
 Result<Contact> SimItems::contact(uint32_t oid) {
@@ -282,9 +327,14 @@ Result<std::string> SimItems::contactPicture(uint32_t oid) {
 }
 
 std::optional<Occurrence> SimItems::occurrenceOn(uint32_t oid, const DateTime& day) {
-  auto a = appointment(oid);
-  if (!a.ok()) return std::nullopt;
-  return occurrenceOnDay(*a, day);
+  auto d = db();
+  if (!d.ok() || folderOf(**d, oid) != ItemFolder::kCalendar) return std::nullopt;
+  auto found = readItems(**d, ItemFolder::kCalendar, oid);
+  if (!found.ok() || found->empty()) return std::nullopt;
+  const auto& series = std::get<Appointment>(found->front());
+  auto clock = SeriesClock::open(series.timeZone, clock_);
+  if (!clock.ok()) return std::nullopt;
+  return occurrenceOnDay(series, day, *clock);
 }
 
 Result<uint32_t> SimItems::newOid(Database& db, ItemFolder folder) {
@@ -313,14 +363,21 @@ Status SimItems::writeContact(Database& db, const Contact& c, bool insert) {
 Status SimItems::writeAppointment(Database& db, const Appointment& a, bool insert) {
   Statement& q = db.prepare(
       insert ? "INSERT INTO appointments(subject, location, categories, start, finish, allday,"
-               " duration, rrule, exdates, oid) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+               " duration, rrule, exdates, tz, rdates, oid) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
              : "UPDATE appointments SET subject = ?, location = ?, categories = ?, start = ?,"
-               " finish = ?, allday = ?, duration = ?, rrule = ?, exdates = ? WHERE oid = ?");
-  int64_t start = toEpochMs(a.start), end = toEpochMs(a.end);
-  int64_t duration = a.durationMinutes > 0 ? a.durationMinutes : (end - start) / 60000;
+               " finish = ?, allday = ?, duration = ?, rrule = ?, exdates = ?, tz = ?, rdates = ?"
+               " WHERE oid = ?");
+  // A series with a zone of its own is kept in it: its start and end are its wall times
+  // there, so that a later change of the device's zone moves none of its occurrences.
+  std::string zone = recurs(a) ? a.timeZone : "";
+  auto clock = SeriesClock::open(zone, clock_);
+  if (!clock.ok()) return clock.status();
+  int64_t start = toEpochMs(clock->toSeries(a.start)), end = toEpochMs(clock->toSeries(a.end));
+  int64_t duration = a.durationMinutes > 0 ? a.durationMinutes : (toEpochMs(a.end) - toEpochMs(a.start)) / 60000;
   q.bind(1, a.subject).bind(2, a.location).bind(3, a.categories).bind(4, start).bind(5, end);
   q.bind(6, a.allDay ? 1 : 0).bind(7, duration).bind(8, a.recurrenceRule);
-  q.bind(9, joinTimes(a.exceptionDates)).bind(10, static_cast<int64_t>(a.oid));
+  q.bind(9, joinTimes(a.exceptionDates)).bind(10, zone).bind(11, joinTimes(a.recurrenceDates));
+  q.bind(12, static_cast<int64_t>(a.oid));
   return q.run();
 }
 

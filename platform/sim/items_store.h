@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/clock.h"
 #include "platform/items.h"
 #include "platform/locale.h"
 #include "platform/sim/db.h"
@@ -17,9 +18,10 @@ class SimItems final : public Items {
  public:
   // `registry` is registry.db, where windows name their process; `windows` delivers the
   // change messages; `writer` is the process whose changes these are (a registered window
-  // of that same process is not told of them). pim.db is opened on first use, so a
-  // program that never reads the store never opens it.
-  SimItems(std::filesystem::path pimPath, Database& registry, Windows& windows, Locale& locale,
+  // of that same process is not told of them); `clock` is the device's, whose zone
+  // recurring items with a zone of their own are moved to. pim.db is opened on first use,
+  // so a program that never reads the store never opens it.
+  SimItems(std::filesystem::path pimPath, Database& registry, Windows& windows, Locale& locale, Clock& clock,
            ProcessId writer);
   static Status createSchema(Database& db);
 
@@ -41,7 +43,10 @@ class SimItems final : public Items {
 
  private:
   Result<Database*> db();
+  // The items as stored: a series with a zone of its own has its start and end in it.
   Result<std::vector<Item>> readItems(Database& db, ItemFolder folder, int64_t oid);
+  // An item as callers see it: every time in device time.
+  void toDeviceTime(Item& item);
   std::optional<ItemFolder> folderOf(Database& db, uint32_t oid);
   Result<uint32_t> newOid(Database& db, ItemFolder folder);
   // Runs `body` in one write transaction and, when it succeeds, posts `message` for
@@ -56,6 +61,7 @@ class SimItems final : public Items {
   Database& registry_;
   Windows& windows_;
   Locale& locale_;
+  Clock& clock_;
   ProcessId writer_;
   std::mutex openMutex_;
   std::unique_ptr<Database> db_;

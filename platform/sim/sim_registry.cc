@@ -9,11 +9,31 @@ namespace {
 
 int rootId(Root r) { return r == Root::kLocalMachine ? 0 : 1; }
 
+// A multi-string is kept as its strings, each ended by a NUL, as the phone keeps them.
+std::string joinStrings(const std::vector<std::string>& strings) {
+  std::string out;
+  for (const std::string& s : strings) out.append(s).push_back('\0');
+  return out;
+}
+
+std::vector<std::string> splitStrings(const std::string& data) {
+  std::vector<std::string> out;
+  for (size_t start = 0; start < data.size();) {
+    size_t end = data.find('\0', start);
+    if (end == std::string::npos) end = data.size();
+    if (end > start) out.push_back(data.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
 // Binds a value's type and data to parameters `typeIndex` and `typeIndex + 1`.
 void bindValue(Statement& s, int typeIndex, const RegValue& v) {
   s.bind(typeIndex, static_cast<int64_t>(v.type));
   switch (v.type) {
-    case ValueType::kString: s.bind(typeIndex + 1, std::string_view(v.text)); break;
+    case ValueType::kString:
+    case ValueType::kExpandString: s.bind(typeIndex + 1, std::string_view(v.text)); break;
+    case ValueType::kMultiString: s.bindBlob(typeIndex + 1, joinStrings(v.strings)); break;
     case ValueType::kDword: s.bind(typeIndex + 1, static_cast<int64_t>(v.dword)); break;
     case ValueType::kBinary:
       s.bindBlob(typeIndex + 1, std::string_view(reinterpret_cast<const char*>(v.bytes.data()),
@@ -32,6 +52,8 @@ RegValue readValue(Statement& s, int typeCol) {
       v.bytes.assign(b.begin(), b.end());
       break;
     }
+    case ValueType::kMultiString: v.strings = splitStrings(s.columnBlob(typeCol + 1)); break;
+    case ValueType::kExpandString: v.text = s.columnText(typeCol + 1); break;
     default: v.type = ValueType::kString; v.text = s.columnText(typeCol + 1); break;
   }
   return v;
@@ -303,6 +325,11 @@ Status SimRegistry::deleteKey(Root root, std::string_view key) {
   });
   if (!s.ok()) return s;
   return found ? Status::Ok() : Status::NotFound("no key " + std::string(key));
+}
+
+Status SimRegistry::transaction(const std::function<Status()>& body) {
+  // Each change is a part of this one write, and tells its watchers after its commit.
+  return db_.write(body);
 }
 
 std::vector<std::string> SimRegistry::subKeys(Root root, std::string_view key) {

@@ -59,6 +59,12 @@ class SimRegistry final : public Registry {
   using Change = std::function<Result<std::optional<RegValue>>(const std::optional<RegValue>&)>;
   Status update(Root root, std::string_view key, std::string_view name, const Change& change);
 
+  // Runs `body`, whose changes through this registry then form one transaction: all of
+  // them, or none when `body` fails, a change fails or the store refuses the commit (a
+  // full disk). Watchers hear of the changes once they are committed. Other threads'
+  // calls wait until it ends.
+  Status transaction(const std::function<Status()>& body);
+
  private:
   Status ensureKey(int root, const std::string& path, const std::string& fold);
   // Adds who must hear of a change of that value.

@@ -77,7 +77,7 @@ Appointment one(const std::string& lines, const char* zone = "Europe/Paris") {
   return all[0];
 }
 
-TEST(ICalImportFiles, DesktopExportWithTimeZoneBlockMovesToTheDevicesZone) {
+TEST(ICalImportFiles, DesktopExportKeepsItsSeriesInTheirZoneAndMovesTheRest) {
   auto all = importOk(dataFile("desktop_calendar_export.ics"), "America/New_York");
   ASSERT_EQ(all.size(), 3u);
   const Appointment& sync = all[0];
@@ -88,9 +88,12 @@ TEST(ICalImportFiles, DesktopExportWithTimeZoneBlockMovesToTheDevicesZone) {
   EXPECT_FALSE(sync.allDay);
   EXPECT_NE(sync.recurrenceRule.find("FREQ=WEEKLY"), std::string::npos) << sync.recurrenceRule;
   EXPECT_NE(sync.recurrenceRule.find("BYDAY=MO"), std::string::npos) << sync.recurrenceRule;
-  EXPECT_NE(sync.recurrenceRule.find("UNTIL=20240624T040000;"), std::string::npos)
-      << "UNTIL in device time, floating like the start: " << sync.recurrenceRule;
-  EXPECT_EQ(sync.exceptionDates, (std::vector<DateTime>{at(2024, 4, 1, 4, 0), at(2024, 5, 20, 4, 0)}));
+  // The series stays in the zone the Outlook name stands for: its rule and exceptions are
+  // wall times there, while its start reads in device time.
+  EXPECT_EQ(sync.timeZone, "Europe/Berlin");
+  EXPECT_NE(sync.recurrenceRule.find("UNTIL=20240624T100000;"), std::string::npos)
+      << "UNTIL a wall time of the series' zone: " << sync.recurrenceRule;
+  EXPECT_EQ(sync.exceptionDates, (std::vector<DateTime>{at(2024, 4, 1, 10, 0), at(2024, 5, 20, 10, 0)}));
 
   const Appointment& holiday = all[1];
   EXPECT_TRUE(holiday.allDay);
@@ -124,12 +127,73 @@ TEST(ICalImportFiles, WebExportWithChangedAndCancelledOccurrences) {
   EXPECT_EQ(dentist.end, at(2024, 6, 12, 9, 45));
 }
 
+TEST(ICalImportFiles, WebExportWithEmptyFieldsInEveryEvent) {
+  auto all = importOk(dataFile("web_calendar_empty_fields.ics"));
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].subject, "Bin day");
+  EXPECT_EQ(all[0].location, "");
+  EXPECT_EQ(all[1].start, at(2024, 6, 12, 18, 0));
+}
+
+TEST(ICalImportFiles, GroupwareSeriesWithExtraDatesInEveryForm) {
+  auto all = importOk(dataFile("groupware_monthly_rdate.ics"));
+  ASSERT_EQ(all.size(), 1u);
+  const Appointment& board = all[0];
+  EXPECT_EQ(board.timeZone, "America/Los_Angeles");
+  EXPECT_EQ(board.start, at(2024, 10, 1, 19, 0)) << "10:00 in Los Angeles, in Paris";
+  // Wall times in Los Angeles: date-times, a date at the series' hour, a period's start.
+  EXPECT_EQ(board.recurrenceDates, (std::vector<DateTime>{at(2024, 11, 5, 16, 0), at(2024, 11, 21, 10, 0),
+                                                          at(2024, 12, 12, 10, 0), at(2025, 1, 17, 10, 0)}));
+  EXPECT_EQ(board.exceptionDates, std::vector<DateTime>{at(2024, 12, 3, 10, 0)});
+}
+
+TEST(ICalImportFiles, DesktopWeekdaySeriesKeepsItsDaysInItsOwnZone) {
+  auto all = importOk(dataFile("desktop_sydney_weekdays.ics"));
+  ASSERT_EQ(all.size(), 1u);
+  const Appointment& standUp = all[0];
+  EXPECT_EQ(standUp.timeZone, "Australia/Sydney");
+  EXPECT_EQ(standUp.start, at(2023, 12, 31, 23, 30));
+  EXPECT_NE(standUp.recurrenceRule.find("BYDAY=MO,TU,WE,TH,FR"), std::string::npos) << "the days of Sydney";
+  EXPECT_EQ(standUp.exceptionDates, std::vector<DateTime>{at(2024, 1, 26, 9, 30)});
+}
+
+TEST(ICalImportFiles, AnExceptionNamedTwiceIsKeptOnce) {
+  auto all = importOk(dataFile("web_series_with_overrides.ics"));
+  ASSERT_EQ(all.size(), 2u) << "the series and its moved occurrence";
+  EXPECT_EQ(all[0].exceptionDates, (std::vector<DateTime>{at(2024, 9, 11, 17, 0), at(2024, 9, 18, 17, 0)}));
+  EXPECT_EQ(all[1].start, at(2024, 9, 12, 17, 0));
+  EXPECT_TRUE(all[1].recurrenceRule.empty());
+}
+
 TEST(ICalImportTimes, FloatingUtcAndNamedZones) {
   EXPECT_EQ(one("DTSTART:20240101T100000\r\n").start, at(2024, 1, 1, 10, 0)) << "floating is device time";
   EXPECT_EQ(one("DTSTART:20240101T100000\r\n").end, at(2024, 1, 1, 10, 0)) << "no end: no length";
   EXPECT_EQ(one("DTSTART:20240701T100000Z\r\n").start, at(2024, 7, 1, 12, 0));
   // Without a VTIMEZONE block the zone comes from libical's own table.
   EXPECT_EQ(one("DTSTART;TZID=Asia/Tokyo:20240701T180000\r\n").start, at(2024, 7, 1, 11, 0));
+}
+
+// A series in a VTIMEZONE whose TZID names no zone: the zone is found by its offsets.
+std::string zoneOfSeriesIn(const std::string& tzid, const std::string& observances) {
+  std::string text = "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:" + tzid + "\r\n" + observances +
+                     "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nDTSTART;TZID=\"" + tzid +
+                     "\":20240105T093000\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  auto all = importOk(text);
+  return all.size() == 1 ? all[0].timeZone : "";
+}
+
+TEST(ICalImportTimes, ZonesOfSeriesAreFoundByTheirOffsets) {
+  const std::string europe =
+      "BEGIN:STANDARD\r\nDTSTART:16011028T030000\r\nRRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=10\r\n"
+      "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:16010325T020000\r\n"
+      "RRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=3\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\nEND:DAYLIGHT\r\n";
+  auto fixed = [](const std::string& offset) {
+    return "BEGIN:STANDARD\r\nDTSTART:16010101T000000\r\nTZOFFSETFROM:" + offset + "\r\nTZOFFSETTO:" + offset +
+           "\r\nEND:STANDARD\r\n";
+  };
+  EXPECT_EQ(zoneOfSeriesIn("Kuala Lumpur, Singapore", fixed("+0800")), "Asia/Kuala_Lumpur") << "a city it names";
+  EXPECT_EQ(zoneOfSeriesIn("GMT +0100 (Standard) / GMT +0200 (Daylight)", europe), "Europe/Berlin");
+  EXPECT_EQ(zoneOfSeriesIn("Somewhere odd", fixed("+0217")), "GMT+02:17");
 }
 
 TEST(ICalImportTimes, DurationsAreRealTimeAndAllDayItemsWholeDays) {
@@ -152,6 +216,9 @@ TEST(ICalImportErrors, MalformedLinesRefuseTheFileNamingTheLine) {
   std::string value = errorOf(event("DTSTART:20240101T100000\r\nEXDATE:nope\r\nRRULE:FREQ=SOMETIMES\r\n"));
   EXPECT_EQ(value.rfind("line 6: ", 0), 0u) << value;
   EXPECT_NE(value.find("(and 1 more malformed lines)"), std::string::npos) << value;
+  // An empty value where one is needed is broken; where a text may be empty, it is not.
+  EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nDTEND:\r\n")), "line 6: no value for DTEND");
+  EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nLOCATION:\r\nSTATUS:\r\n")), "line 7: no value for STATUS");
 }
 
 TEST(ICalImportErrors, EventsThatCannotBeStoredAreRefusedWithTheirLineAndField) {
@@ -164,7 +231,8 @@ TEST(ICalImportErrors, EventsThatCannotBeStoredAreRefusedWithTheirLineAndField) 
       {"DTSTART:20240101T100000\r\nDTEND:20240101T090000\r\n", "line 3: event \"x\": DTEND is before DTSTART"},
       {"DTSTART:20240101T100000\r\nDTEND:20240101T110000\r\nDURATION:PT1H\r\n", "line 3: event \"x\": both DTEND"},
       {"DTSTART;VALUE=DATE:20240101\r\nDURATION:PT1H\r\n", "line 3: event \"x\": DURATION of an all-day event"},
-      {"DTSTART:20240101T100000\r\nRDATE:20240105T100000\r\n", "line 3: event \"x\": RDATE is not supported"},
+      {"DTSTART:20240101T100000\r\nRDATE;TZID=Mars/Olympus:20240105T100000\r\n",
+       "line 3: event \"x\": RDATE: unknown time zone \"Mars/Olympus\""},
       {"DTSTART:20240101T100000\r\nRRULE:FREQ=DAILY\r\nRRULE:FREQ=WEEKLY\r\n", "line 3: event \"x\": more than one RRULE"},
       {"DTSTART:15000101T100000\r\n", "line 3: event \"x\": DTSTART: impossible date"},
   };
@@ -187,11 +255,28 @@ TEST(ICalImportErrors, FilesThatAreNoCalendars) {
   EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nLOCATION:a\0b\r\n"s)), "line 6: NUL character in the text");
 }
 
+TEST(ICalImportErrors, TextAndNumbersTheStoreCouldNotKeepFaithfully) {
+  // Text that is not UTF-8 would be changed on the way out again.
+  EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nLOCATION:Caf\xE9\r\n")),
+            "line 6: byte 0xE9 at column 13 is not UTF-8");
+  // libical would keep COUNT=1215752191 of this without a word.
+  EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nRRULE:FREQ=DAILY;\r\n COUNT=99999999999\r\n")),
+            "line 6: RRULE: COUNT=99999999999 is out of range (1 to 2147483647)");
+  EXPECT_EQ(errorOf(event("DTSTART;TZID=Mars/Olympus:20240101T100000\r\nRRULE:FREQ=DAILY\r\n")),
+            "line 3: event \"x\": DTSTART: unknown time zone \"Mars/Olympus\"");
+  // Line ends of CR CR LF count once, and folds survive them.
+  auto a = importOk("BEGIN:VCALENDAR\r\r\nBEGIN:VEVENT\r\r\nSUMMARY:Lo\r\r\n ng\r\r\nDTSTART:20240101T100000\r\r\n"
+                    "END:VEVENT\r\r\nEND:VCALENDAR\r\r\n");
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0].subject, "Long");
+}
+
 TEST(ICalImportRules, CommandLineRulesAreCheckedAndWrittenCanonically) {
   auto rule = canonicalRecurrenceRule(" rrule:freq=weekly;byday=mo,we;count=4");
   ASSERT_TRUE(rule.ok()) << rule.status().message();
   EXPECT_EQ(*rule, "FREQ=WEEKLY;COUNT=4;BYDAY=MO,WE");
-  for (const char* bad : {"", "FREQ=SOMETIMES", "BYDAY=MO", "FREQ=DAILY;COUNT=x;FOO"}) {
+  for (const char* bad : {"", "FREQ=SOMETIMES", "BYDAY=MO", "FREQ=DAILY;COUNT=x;FOO", "FREQ=DAILY;COUNT=99999999999",
+                          "FREQ=WEEKLY;INTERVAL=70000"}) {
     EXPECT_FALSE(canonicalRecurrenceRule(bad).ok()) << bad;
   }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/sim/device_settings.h"
 #include "tests/unit/device_fixture.h"
 #include "tests/unit/item_builders.h"
 
@@ -81,6 +82,96 @@ TEST_F(ItemsRecurrence, ItemsWithoutSeriesHaveNoOccurrences) {
   ASSERT_TRUE(single.ok());
   EXPECT_FALSE(platform().items().occurrenceOn(*single, at(2024, 1, 1)));
   EXPECT_FALSE(platform().items().occurrenceOn(*single + 99, at(2024, 1, 1)));
+}
+
+TEST_F(ItemsRecurrence, ExtraDatesAddOccurrencesAndMakeAnItemRecur) {
+  auto a = meeting("Board", at(2024, 10, 1, 10), at(2024, 10, 1, 11), "FREQ=MONTHLY;BYDAY=1TU");
+  a.recurrenceDates = {at(2024, 11, 21, 10), at(2024, 11, 5, 16)};
+  auto monthly = platform().items().addAppointment(a);
+  ASSERT_TRUE(monthly.ok()) << monthly.status().message();
+  EXPECT_EQ(on(*monthly, 2024, 11, 5), at(2024, 11, 5, 10)) << "the earlier of two on one day";
+  EXPECT_EQ(on(*monthly, 2024, 11, 21), at(2024, 11, 21, 10));
+  EXPECT_FALSE(on(*monthly, 2024, 11, 22));
+
+  // Extra dates alone: the start and each date, nothing else.
+  auto b = meeting("Talks", at(2024, 3, 1, 9), at(2024, 3, 1, 10));
+  b.recurrenceDates = {at(2024, 3, 8, 9), at(2024, 4, 2, 9)};
+  b.exceptionDates = {at(2024, 3, 8, 9)};
+  auto dated = platform().items().addAppointment(b);
+  ASSERT_TRUE(dated.ok()) << dated.status().message();
+  EXPECT_TRUE(platform().items().appointment(*dated)->recurring);
+  EXPECT_EQ(on(*dated, 2024, 3, 1), at(2024, 3, 1, 9));
+  EXPECT_FALSE(on(*dated, 2024, 3, 8)) << "an exception removes an extra date too";
+  EXPECT_EQ(on(*dated, 2024, 4, 2), at(2024, 4, 2, 9));
+  EXPECT_FALSE(on(*dated, 2024, 3, 15));
+}
+
+TEST_F(ItemsRecurrence, RulesWithNumbersPastTheirRangeAreRefused) {
+  // libical would read these as other numbers (COUNT=1215752191, INTERVAL=4464).
+  for (const char* rule : {"FREQ=DAILY;COUNT=99999999999", "FREQ=DAILY;INTERVAL=70000", "FREQ=DAILY;COUNT=0"}) {
+    auto oid = platform().items().addAppointment(meeting("x", at(2024, 1, 1, 9), at(2024, 1, 1, 10), rule));
+    EXPECT_EQ(oid.status().code(), Status::Code::kInvalid) << rule;
+  }
+}
+
+// A weekday meeting at 09:30 in Sydney, seen from a phone in Paris and then in Sydney.
+class ItemsInTheirOwnZone : public testing::DeviceTest {
+ protected:
+  sim::DeviceOptions options() override {
+    sim::DeviceOptions o;
+    o.timezone = "Europe/Paris";
+    return o;
+  }
+  void SetUp() override {
+    DeviceTest::SetUp();
+    // 2024-01-01 09:30 in Sydney (summer time, +11) is 2023-12-31 23:30 in Paris (+1).
+    auto a = meeting("Stand-up", at(2023, 12, 31, 23, 30), at(2024, 1, 1, 0, 0), "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR");
+    a.timeZone = "Australia/Sydney";
+    a.exceptionDates = {at(2024, 1, 26, 9, 30)};  // a wall time in Sydney
+    auto oid = platform().items().addAppointment(a);
+    ASSERT_TRUE(oid.ok()) << oid.status().message();
+    oid_ = *oid;
+  }
+  std::optional<DateTime> on(Items& items, int y, int m, int d) {
+    auto o = items.occurrenceOn(oid_, at(y, m, d));
+    if (!o) return std::nullopt;
+    EXPECT_EQ(toEpochMs(o->end) - toEpochMs(o->start), 30 * 60000);
+    return o->start;
+  }
+  uint32_t oid_ = 0;
+};
+
+TEST_F(ItemsInTheirOwnZone, OccurrencesFallOnTheDaysTheyHaveThere) {
+  Items& items = platform().items();
+  EXPECT_EQ(items.appointment(oid_)->start, at(2023, 12, 31, 23, 30));
+  EXPECT_EQ(items.appointment(oid_)->timeZone, "Australia/Sydney");
+  // Monday in Sydney is Sunday night in Paris; Friday night in Paris has none.
+  EXPECT_EQ(on(items, 2024, 1, 14), at(2024, 1, 14, 23, 30));
+  EXPECT_EQ(on(items, 2024, 1, 18), at(2024, 1, 18, 23, 30));
+  EXPECT_FALSE(on(items, 2024, 1, 19));
+  EXPECT_FALSE(on(items, 2024, 1, 25)) << "26 January in Sydney is an exception";
+  // Europe changes to summer time on 31 March, Sydney to winter time on 7 April: the
+  // meeting stays at 09:30 there, so in Paris it moves twice.
+  EXPECT_EQ(on(items, 2024, 4, 1), at(2024, 4, 1, 0, 30));
+  EXPECT_FALSE(on(items, 2024, 3, 31));
+  EXPECT_EQ(on(items, 2024, 4, 15), at(2024, 4, 15, 1, 30));
+  // A restriction sees the item's start in device time too.
+  auto walk = items.find(ItemFolder::kCalendar, "[Start] = \"12/31/2023\"");
+  ASSERT_TRUE(walk.ok());
+  EXPECT_TRUE((*walk)->next().has_value());
+}
+
+TEST_F(ItemsInTheirOwnZone, ChangingTheDevicesZoneMovesNoOccurrence) {
+  ASSERT_TRUE(device().settings().set("timezone", "Australia/Sydney").ok());
+  auto moved = sim::Device::open(dir() / "device");
+  ASSERT_TRUE(moved.ok()) << moved.status().message();
+  Items& items = (*moved)->platform().items();
+  EXPECT_EQ(items.appointment(oid_)->start, at(2024, 1, 1, 9, 30));
+  for (int day : {15, 16, 17, 18, 19}) EXPECT_EQ(on(items, 2024, 1, day), at(2024, 1, day, 9, 30)) << day;
+  EXPECT_FALSE(on(items, 2024, 1, 20));
+  EXPECT_FALSE(on(items, 2024, 1, 21));
+  EXPECT_FALSE(on(items, 2024, 1, 26));
+  EXPECT_EQ(on(items, 2024, 4, 8), at(2024, 4, 8, 9, 30)) << "after Sydney's change of clocks too";
 }
 
 }  // namespace

@@ -121,6 +121,49 @@ TEST_F(ItemsStore, AppointmentsKeepTheirSeries) {
   EXPECT_EQ(back.durationMinutes, 15);  // taken from start and end when not given
   EXPECT_EQ(back.exceptionDates, a.exceptionDates);
   EXPECT_EQ(back.recurrenceRule, a.recurrenceRule);
+
+  // A zone and extra dates are kept; a single item keeps no zone; an unknown one is refused.
+  a.timeZone = "Asia/Tokyo";
+  a.recurrenceDates = {at(2024, 2, 1, 18)};
+  auto zoned = items().addAppointment(a);
+  ASSERT_TRUE(zoned.ok()) << zoned.status().message();
+  EXPECT_EQ(*items().appointment(*zoned), (Appointment{*zoned, a.subject, a.location, a.categories, a.start, a.end,
+                                                       false, 15, true, a.recurrenceRule, "Asia/Tokyo",
+                                                       a.exceptionDates, a.recurrenceDates}));
+  Appointment single = meeting("Once", at(2024, 1, 1, 9), at(2024, 1, 1, 10));
+  single.timeZone = "Asia/Tokyo";
+  EXPECT_EQ(items().appointment(*items().addAppointment(single))->timeZone, "");
+  a.timeZone = "Mars/Olympus";
+  EXPECT_EQ(items().addAppointment(a).status().code(), Status::Code::kInvalid);
+}
+
+TEST_F(ItemsStore, AStoreMadeBeforeZonesKeepsItsItemsAndTakesZones) {
+  // pim.db as earlier versions made it, with one series in it.
+  auto old = sim::Database::open(dir() / "device" / "pim.db", false);
+  ASSERT_TRUE(old.ok());
+  ASSERT_TRUE((*old)->write([&] {
+    return (*old)->exec(
+        "DROP TABLE appointments;"
+        "CREATE TABLE appointments(oid INTEGER PRIMARY KEY, subject TEXT NOT NULL,"
+        " location TEXT NOT NULL, categories TEXT NOT NULL, start INTEGER NOT NULL,"
+        " finish INTEGER NOT NULL, allday INTEGER NOT NULL, duration INTEGER NOT NULL,"
+        " rrule TEXT NOT NULL, exdates TEXT NOT NULL);"
+        "INSERT INTO items(oid, folder) VALUES(7, 9);"
+        "INSERT INTO appointments VALUES(7, 'Old', '', '', 1704099600000, 1704103200000, 0, 60,"
+        " 'FREQ=DAILY', '');");
+  }).ok());
+  old->reset();
+  auto reopened = sim::Device::open(dir() / "device");
+  ASSERT_TRUE(reopened.ok());
+  Items& store = (*reopened)->platform().items();
+  auto kept = store.appointment(7);
+  ASSERT_TRUE(kept.ok()) << kept.status().message();
+  EXPECT_EQ(kept->start, at(2024, 1, 1, 9));
+  EXPECT_EQ(kept->timeZone, "");
+  EXPECT_TRUE(store.occurrenceOn(7, at(2024, 1, 5)).has_value());
+  Appointment zoned = meeting("New", at(2024, 1, 1, 9), at(2024, 1, 1, 10), "FREQ=DAILY");
+  zoned.timeZone = "Europe/Paris";
+  EXPECT_TRUE(store.addAppointment(zoned).ok());
 }
 
 // A store whose changes come from another process, as zelko-device's would: same files,
@@ -135,7 +178,8 @@ class ItemsNotifications : public testing::DeviceTest {
     sim::ProcessId stranger = sim::currentProcess();
     stranger.startTime += 1;  // not this process
     other_ = std::make_unique<sim::SimItems>(dir() / "device" / "pim.db", *registry_,
-                                            platform().windows(), platform().locale(), stranger);
+                                            platform().windows(), platform().locale(), platform().clock(),
+                                            stranger);
     auto& w = platform().windows();
     ASSERT_TRUE(w.registerClass("Watcher", [this](const Message& m) -> int64_t {
                    if (m.message >= kItemAdded && m.message <= kItemChanged) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,6 +37,14 @@ RegValue valueOf(const std::string& line, const std::string& header = kV5) {
 
 std::string utf16File(const std::string& text) { return "\xFF\xFE" + platform::utf8ToUtf16le(text); }
 
+std::string readDataFile(const std::string& name) {
+  std::ifstream in(std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / name, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  EXPECT_FALSE(bytes.str().empty()) << name;
+  return bytes.str();
+}
+
 TEST(RegFileHeader, AcceptsEitherHeaderAfterBlankLinesAndSetsStringBytesMeaning) {
   // Old files hold string bytes as they are, new ones as UTF-16LE.
   EXPECT_EQ(valueOf("\"s\"=hex(2):c3,a9,00", "\r\n  \r\nREGEDIT4\r\n").text, "\xC3\xA9");
@@ -53,6 +63,19 @@ TEST(RegFileEncoding, Utf8WithAndWithoutBomAndUtf16LeGiveTheSameOperations) {
     EXPECT_EQ(ops[1].line, 4);
     EXPECT_EQ(ops[2].line, 5);
   }
+}
+
+TEST(RegFileEncoding, BigEndianUtf16AndADosEndOfFileByteAreRead) {
+  const std::string text = kV5 + "[HKCU\\K]\r\n\"n\"=\"Ω\"\r\n";
+  std::string units = platform::utf8ToUtf16le(text);
+  for (size_t i = 0; i + 1 < units.size(); i += 2) std::swap(units[i], units[i + 1]);
+  auto ops = parseOk("\xFE\xFF" + units);
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[1].value, RegValue::Text("Ω"));
+  // Old DOS tools end a file with 0x1A, with or without a line break around it.
+  EXPECT_EQ(parseOk(text + "\x1A").size(), 2u);
+  EXPECT_EQ(parseOk(text + "\x1A\r\n").size(), 2u);
+  EXPECT_EQ(parseOk("REGEDIT4\r\n[HKCU\\K]\r\n\"n\"=\"x\"\x1A").size(), 2u);
 }
 
 TEST(RegFileKeys, RootsPathsAndDeletion) {
@@ -75,12 +98,34 @@ TEST(RegFileValues, EachKindOfData) {
   EXPECT_EQ(valueOf(R"("p"="")"), RegValue::Text(""));
   EXPECT_EQ(valueOf("\"d\"=dword:1f"), RegValue::Dword(0x1f));
   EXPECT_EQ(valueOf("\"d\"=DWORD:FFFFFFFF"), RegValue::Dword(0xffffffff));
+  EXPECT_EQ(valueOf("\"d\"=dword:0ffffffff"), RegValue::Dword(0xffffffff));
   EXPECT_EQ(valueOf("\"b\"=hex:01,AB,0"), RegValue::Binary({0x01, 0xab, 0x00}));
   EXPECT_EQ(valueOf("\"b\"=hex(3):"), RegValue::Binary({}));
   EXPECT_EQ(valueOf("\"d\"=hex(4):78,56,34,12"), RegValue::Dword(0x12345678));
   // Only the terminating NUL goes; UTF-16 surrogate pairs are joined.
   EXPECT_EQ(valueOf("\"s\"=hex(1):41,00,3d,d8,00,de,00,00"), RegValue::Text("A😀"));
   EXPECT_EQ(valueOf("\"s\"=hex(1):00,00,00,00"), RegValue::Text(std::string(1, '\0')));
+  // Expandable strings keep their type; multi-strings their strings, empty ones dropped as
+  // the desktop editor drops them.
+  EXPECT_EQ(valueOf("\"e\"=hex(2):25,00,41,00,25,00,00,00"), RegValue::ExpandText("%A%"));
+  EXPECT_EQ(valueOf("\"m\"=hex(7):61,00,00,00,00,00,62,00,00,00,00,00"), RegValue::MultiText({"a", "b"}));
+  EXPECT_EQ(valueOf("\"m\"=hex(7):00,00"), RegValue::MultiText({}));
+  EXPECT_EQ(valueOf("\"m\"=hex(7):61,00,62,00", "REGEDIT4\r\n"), RegValue::MultiText({"a", "b"}));
+}
+
+TEST(RegFileValues, ARegistryEditorExportWithMultiStrings) {
+  auto ops = parseOk(readDataFile("desktop_editor_multi_string.reg"));
+  ASSERT_EQ(ops.size(), 5u);
+  EXPECT_EQ(ops[1].value, RegValue::MultiText({"Pictures", "Vacation 2023", "Été à Nice"}));
+  EXPECT_EQ(ops[2].value, RegValue::ExpandText("%USERPROFILE%\\Pictures\\Gadget"));
+  EXPECT_EQ(ops[3].value, RegValue::Dword(10));
+  EXPECT_EQ(ops[4].value, RegValue::MultiText({}));
+}
+
+TEST(RegFileValues, AnSdkFileInTheOldFormatWithItsEndOfFileByte) {
+  auto ops = parseOk(readDataFile("sdk_regedit4_eof.reg"));
+  ASSERT_EQ(ops.size(), 4u);
+  EXPECT_EQ(ops[3].value, RegValue::ExpandText("C:\\Sample\\appmem.dll"));
 }
 
 TEST(RegFileValues, NamesDefaultsDeletionsAndBlanksAroundEquals) {
@@ -115,7 +160,6 @@ TEST(RegFileErrors, EachFaultNamesItsLineAndYieldsNothing) {
       {"", 1, "empty"},
       {"\n\n; comment\nREGEDIT4\n", 3, "expected the header"},
       {"REGEDIT5\n", 1, "expected the header"},
-      {"\xFE\xFFxx", 1, "big-endian"},
       {std::string("R\0E\0", 4), 1, "byte-order mark"},
       {utf16File("REGEDIT4\r\n\r\n") + "x", 3, "middle of a UTF-16"},
       {kV5 + "[HKEY_CLASSES_ROOT\\x]\n", 3, "unknown root \"HKEY_CLASSES_ROOT\""},
@@ -126,7 +170,7 @@ TEST(RegFileErrors, EachFaultNamesItsLineAndYieldsNothing) {
       {kV5 + "\"a\"=\"x\"\n", 3, "before any [key]"},
       {kV5 + "[-HKLM\\x]\n\"a\"=-\n", 4, "being deleted"},
       {k + "junk\n", 4, "expected [key]"},
-      {k + "\"a\xFF\"=\"x\"\n", 4, "UTF-8"},
+      {k + "\"a\xFF\"=\"x\"\n", 4, "byte 0xFF at column 3 is not UTF-8"},
       {k + "\"a=\"x\"\n", 4, "expected ="},
       {k + "\"a\n", 4, "after the value name"},
       {k + "\"a\"=\"x\n", 4, "after the text"},
@@ -135,14 +179,16 @@ TEST(RegFileErrors, EachFaultNamesItsLineAndYieldsNothing) {
       {k + "\"a\"=text\n", 4, "unknown data"},
       {k + "\"a\"=dword:123456789\n", 4, "1 to 8"},
       {k + "\"a\"=dword:1g\n", 4, "1 to 8"},
-      {k + "\"a\"=hex(7):00,00\n", 4, "hex(7) (multi-string)"},
+      {k + "\"a\"=hex(5):00\n", 4, "hex(5) (big-endian dword)"},
+      {k + "\x01\n", 4, "got \"\\x01\""},
+      {"REGEDIT4\n\x1A\n[HKLM\\K]\n", 2, "got \"\\x1A\""},
       {k + "\"a\"=hex(b):00\n", 4, "qword"},
       {k + "\"a\"=hex(1f):00\n", 4, "unknown value type hex(1f)"},
       {k + "\"a\"=hex(:00\n", 4, "malformed"},
       {k + "\"a\"=hex 00\n", 4, "missing :"},
       {k + "\"a\"=hex(4):01,02\n", 4, "exactly 4 bytes, got 2"},
       {k + "\"a\"=hex(1):41\n", 4, "odd number"},
-      {"REGEDIT4\n[HKLM\\K]\n\"a\"=hex(1):ff,00\n", 3, "not valid UTF-8"},
+      {"REGEDIT4\n[HKLM\\K]\n\"a\"=hex(1):ff,00\n", 3, "byte 0xFF at column 1 is not UTF-8"},
       {k + "\"a\"=hex:01,\\\n", 4, "past the end"},
       {k + "\"a\"=hex:01,\\\n  02,\\\n  zz\n", 6, "expected a hex byte"},
       {k + "\"a\"=hex:123\n", 4, "at most 2"},
@@ -169,12 +215,15 @@ TEST(RegFileWrite, LayoutMatchesTheDesktopEditor) {
   const std::vector<RegKeyDump> keys = {
       {Root::kCurrentUser, "\\Soft\\App\\", {{"", RegValue::Text("d")},
                                               {"N", RegValue::Dword(0x1f)},
-                                              {"B", RegValue::Binary({0, 0xab})}}},
+                                              {"B", RegValue::Binary({0, 0xab})},
+                                              {"E", RegValue::ExpandText("%A%")},
+                                              {"M", RegValue::MultiText({"a", "b"})}}},
       {Root::kLocalMachine, "", {}}};
   EXPECT_EQ(decodeWritten(writeRegFile(keys)),
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\Soft\\App]\r\n@=\"d\"\r\n\"N\"=dword:0000001f\r\n"
-            "\"B\"=hex:00,ab\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n");
+            "\"B\"=hex:00,ab\r\n\"E\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+            "\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n");
 }
 
 std::string repeatedBytes(int count) {
@@ -208,6 +257,9 @@ TEST(RegFileRoundTrip, TrickyValuesReadBackIdentically) {
       {"nul", RegValue::Text(std::string("a\0b", 3))},
       {"empty", RegValue::Binary({})},
       {"dword", RegValue::Dword(0xffffffff)},
+      {"expand", RegValue::ExpandText("%WINDIR%\\x;\r\n")},
+      {"multi", RegValue::MultiText({"one", "two \"2\"", "Ünï\r\n😀"})},
+      {"no strings", RegValue::MultiText({})},
       {std::string(90, 'n'), RegValue::Binary(std::vector<uint8_t>(300, 0xff))},
   };
   const std::vector<RegKeyDump> keys = {{Root::kCurrentUser, "A\\ä]b\\ sp ", values},

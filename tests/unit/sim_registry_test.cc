@@ -117,6 +117,10 @@ TEST_F(SimRegistryTest, ValuesRoundTripAtTheirEdges) {
       {"binary", RegValue::Binary({0x00, 0xFF, 0x00, 0x7F})},
       {"max dword", RegValue::Dword(0xFFFFFFFFu)},
       {"zero dword", RegValue::Dword(0)},
+      {"expandable", RegValue::ExpandText("%WINDIR%\\Été")},
+      {"expandable like a text", RegValue::ExpandText("same")},
+      {"multi", RegValue::MultiText({"a", "Été 😀", "c d"})},
+      {"no strings", RegValue::MultiText({})},
   };
   for (const auto& [name, value] : cases) {
     ASSERT_TRUE(reg().setValue(kHkcu, "Types", name, value).ok()) << name;
@@ -126,6 +130,9 @@ TEST_F(SimRegistryTest, ValuesRoundTripAtTheirEdges) {
     ASSERT_TRUE(got.ok()) << name;
     EXPECT_TRUE(*got == value) << name;
   }
+  // The type is part of the data: the same text as a plain string is a change.
+  ASSERT_TRUE(reg().setValue(kHkcu, "Types", "expandable like a text", RegValue::Text("same")).ok());
+  EXPECT_EQ(reg().getValue(kHkcu, "Types", "expandable like a text")->type, ValueType::kString);
   // The unnamed value of a key, however the empty name is spelled.
   ASSERT_TRUE(reg().setValue(kHkcu, "Types", std::string_view(), RegValue::Text("dflt")).ok());
   auto dflt = reg().getValue(kHkcu, "Types", "");

@@ -27,7 +27,7 @@ std::string dataFile(const std::string& name) {
 std::vector<NewContact> parseOk(std::string_view text) {
   auto result = parseVCards(text);
   EXPECT_TRUE(result.ok()) << result.status().message();
-  return result.ok() ? *result : std::vector<NewContact>{};
+  return result.ok() ? result->contacts : std::vector<NewContact>{};
 }
 
 NewContact one(const std::string& version, const std::string& body) {
@@ -104,13 +104,78 @@ TEST(VCardFiles, AddressBookExportInVersion30WithPhoto) {
   EXPECT_TRUE(cards[1].picture.empty());
 }
 
+TEST(VCardFiles, PhoneExportWithCrCrLfLineEnds) {
+  // Folded photo lines and escapes must survive a line end of CR CR LF.
+  auto cards = parseOk(dataFile("phone_crcrlf_v30.vcf"));
+  ASSERT_EQ(cards.size(), 2u);
+  EXPECT_EQ(cards[0].contact.lastName, "Okafor");
+  EXPECT_EQ(cards[0].contact.mobilePhone, "+234 803 555 0101");
+  EXPECT_EQ(cards[0].contact.birthday, day(1988, 2, 11));
+  EXPECT_EQ(cards[0].picture.size(), 73u);
+  EXPECT_EQ(cards[1].contact.businessPhone, "+961 1 555 0200");
+}
+
+TEST(VCardFiles, DesktopCardWithEveryKindOfNumber) {
+  auto cards = parseOk(dataFile("desktop_phone_types_v30.vcf"));
+  ASSERT_EQ(cards.size(), 1u);
+  const auto& c = cards[0].contact;
+  EXPECT_EQ(c.mobilePhone, "+36 30 555 0304") << "the typed mobile, not the ISDN, fax or modem line";
+  EXPECT_EQ(c.businessPhone, "+36 1 555 0305");
+  EXPECT_EQ(c.homePhone, "+36 1 555 0300") << "the first untyped number fills the slot left";
+}
+
+TEST(VCardFiles, AnniversariesInTheFormsOfOtherAddressBooks) {
+  auto cards = parseOk(dataFile("anniversary_forms.vcf"));
+  ASSERT_EQ(cards.size(), 3u);
+  EXPECT_EQ(cards[0].contact.anniversary, day(2009, 8, 22));
+  EXPECT_EQ(cards[1].contact.anniversary, day(2015, 5, 30));
+  EXPECT_EQ(cards[2].contact.anniversary, day(2003, 10, 10)) << "only the date labelled as the anniversary";
+}
+
+TEST(VCardFiles, TelUrisBecomeNumbersToDial) {
+  auto cards = parseOk(dataFile("rfc_v40_tel_uri.vcf"));
+  ASSERT_EQ(cards.size(), 1u);
+  EXPECT_EQ(cards[0].contact.businessPhone, "+14186569254,102") << "the extension after the phone's pause";
+  EXPECT_EQ(cards[0].contact.mobilePhone, "+14182626501");
+  EXPECT_EQ(cards[0].contact.homePhone, "5550123");
+}
+
+TEST(VCardFiles, OneDamagedPhotoLosesOnlyItsCardWhenAskedTo) {
+  std::string file = dataFile("phone_six_cards_bad_photo.vcf");
+  EXPECT_EQ(errorOf(file), "line 27: PHOTO: bad base64 data") << "by default a bad card refuses the file";
+  auto read = parseVCards(file, true);
+  ASSERT_TRUE(read.ok()) << read.status().message();
+  ASSERT_EQ(read->contacts.size(), 5u);
+  EXPECT_EQ(read->contacts[2].contact.lastName, "Zielinski");
+  EXPECT_EQ(read->contacts[3].contact.lastName, "Lewandowski");
+  EXPECT_EQ(read->contacts[1].picture.size(), 73u);
+  EXPECT_EQ(read->skipped, std::vector<std::string>{"line 27: PHOTO: bad base64 data"});
+}
+
+TEST(VCardErrors, SkippingBadCardsKeepsTheGoodOnesAroundBrokenFrames) {
+  // A card without END:VCARD, a stray line between cards and a broken line each cost
+  // only their own card.
+  auto read = parseVCards(
+      "BEGIN:VCARD\r\nN:One;;;;\r\nBEGIN:VCARD\r\nN:Two;;;;\r\nEND:VCARD\r\nstray\r\n"
+      "BEGIN:VCARD\r\nN Three\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:Four;;;;\r\nEND:VCARD\r\n",
+      true);
+  ASSERT_TRUE(read.ok()) << read.status().message();
+  ASSERT_EQ(read->contacts.size(), 2u);
+  EXPECT_EQ(read->contacts[0].contact.lastName, "Two");
+  EXPECT_EQ(read->contacts[1].contact.lastName, "Four");
+  EXPECT_EQ(read->skipped, (std::vector<std::string>{
+                               "line 3: BEGIN:VCARD inside the card of line 1 (is its END:VCARD missing?)",
+                               "line 6: expected BEGIN:VCARD, found \"stray\"",
+                               "line 8: no ':' in \"N Three\""}));
+}
+
 TEST(VCardSyntax, Version40WithDataUriAndTelUri) {
   auto c = one("4.0",
                "FN:Zoë Ng\r\nN:Ng;Zoë;;;\r\nTEL;VALUE=uri;TYPE=\"work,voice\":tel:+1-555-0100\r\n"
                "TEL;TYPE=cell:tel:+1-555-0199\r\nANNIVERSARY:19990412T000000Z\r\nBDAY:--0229\r\n"
                "PHOTO:data:image/png;base64,iVBORw0KGgo=\r\n");
-  EXPECT_EQ(c.contact.businessPhone, "+1-555-0100");
-  EXPECT_EQ(c.contact.mobilePhone, "+1-555-0199");
+  EXPECT_EQ(c.contact.businessPhone, "+15550100");
+  EXPECT_EQ(c.contact.mobilePhone, "+15550199");
   EXPECT_EQ(c.contact.anniversary, day(1999, 4, 12));
   EXPECT_EQ(c.contact.birthday, day(kNoYear, 2, 29)) << "the stand-in year must hold 29 February";
   EXPECT_EQ(c.picture, "\x89PNG\r\n\x1a\n");
@@ -135,7 +200,10 @@ TEST(VCardSyntax, EscapesDependOnTheVersion) {
 TEST(VCardSyntax, QuotedPrintableCharsetsAndBrokenEscapes) {
   EXPECT_EQ(one("2.1", "N;ENCODING=QUOTED-PRINTABLE;CHARSET=windows-1252:=80uro;=3D=\r\n=3D;;;\r\n").contact.lastName,
             "€uro");
-  EXPECT_EQ(one("2.1", "N;QUOTED-PRINTABLE:a=3Db=zz=;x\r\n").contact.lastName, "a=b=zz=") << "stray '=' is kept";
+  EXPECT_EQ(one("2.1", "N;QUOTED-PRINTABLE:a=3db\r\n").contact.lastName, "a=b") << "lower-case hex";
+  // A broken escape is a broken file: keeping "=ZZ" as text would store garbage.
+  EXPECT_EQ(errorOf("BEGIN:VCARD\r\nVERSION:2.1\r\nN;QUOTED-PRINTABLE:a=ZZb;x\r\nEND:VCARD\r\n"),
+            "line 3: N: broken quoted-printable escape \"=ZZ\"");
   // Bytes that are not UTF-8 and name no charset are read as Windows-1252.
   EXPECT_EQ(one("2.1", "N:Fran\xE7ois;;;;\r\n").contact.lastName, "François");
   EXPECT_NE(errorOf("BEGIN:VCARD\r\nN;CHARSET=klingon:x\r\nEND:VCARD\r\n").find("line 2: unknown CHARSET"),
@@ -164,12 +232,17 @@ TEST(VCardFields, NamesFallBackToTheFormattedName) {
   EXPECT_EQ(one("3.0", "FN:Ignored Name\r\nN:Kept;;;;\r\n").contact.firstName, "");
 }
 
-TEST(VCardFields, FirstNumberOfEachKindWinsAndUntypedOnesFillTheRest) {
+TEST(VCardFields, TypedNumbersTakeTheirSlotsFirstAndUntypedOnesFillTheRest) {
   auto c = one("3.0",
                "TEL:111\r\nTEL:222\r\nTEL;TYPE=CELL:333\r\nTEL:444\r\nTEL:555\r\nTEL;TYPE=PAGER:666\r\n");
-  EXPECT_EQ(c.contact.mobilePhone, "111");
-  EXPECT_EQ(c.contact.homePhone, "222");
-  EXPECT_EQ(c.contact.businessPhone, "444");
+  EXPECT_EQ(c.contact.mobilePhone, "333") << "the typed mobile, though untyped numbers come first";
+  EXPECT_EQ(c.contact.homePhone, "111");
+  EXPECT_EQ(c.contact.businessPhone, "222");
+  // Within a kind the preferred number wins; numbers that are no voice line go nowhere.
+  auto d = one("2.1", "TEL;ISDN:1\r\nTEL;HOME;FAX:2\r\nTEL;MODEM:3\r\nTEL;HOME:4\r\nTEL;HOME;PREF:5\r\n");
+  EXPECT_EQ(d.contact.mobilePhone, "");
+  EXPECT_EQ(d.contact.homePhone, "5");
+  EXPECT_EQ(d.contact.businessPhone, "");
   EXPECT_EQ(one("3.0", "TEL;TYPE=WORK;TYPE=CELL:9\r\n").contact.mobilePhone, "9") << "cell wins over work";
 }
 
@@ -189,14 +262,20 @@ TEST(VCardErrors, NameTheLineAndReturnNothing) {
     std::string text, message;
   } cases[] = {
       {"", "no vCard in the file"},
-      {"hello\r\n", "line 1: no ':' in \"hello\""},
+      {"hello\r\n", "no vCard in the file"},
+      {"hello\r\nBEGIN:VCARD\r\nEND:VCARD\r\n", "line 1: expected BEGIN:VCARD, found \"hello\""},
       {"BEGIN:VCARD\r\nN:a\r\n", "line 1: BEGIN:VCARD without END:VCARD"},
       {"BEGIN:VCARD\r\nEND:VCARD\r\nN:x\r\n", "line 3: expected BEGIN:VCARD, found \"N\""},
       {"BEGIN:VCARD\r\nVERSION:5.0\r\nEND:VCARD\r\n", "line 2: unsupported vCard version \"5.0\""},
       {"BEGIN:VCARD\r\nN a\r\n b:c\r\nEND:VCARD\r\n", "line 2: bad property name \"N ab\""},
       {"BEGIN:VCARD\r\nPHOTO;ENCODING=b:@@@@\r\nEND:VCARD\r\n", "line 2: PHOTO: bad base64 data"},
       {"BEGIN:VCARD\r\nN:a\0b\r\nEND:VCARD\r\n"s, "line 2: NUL character in the text"},
-      {"BEGIN:VCARD\r\n\r\n N:x\r\n", "line 3: stray continuation line \" N:x\""},
+      {"BEGIN:VCARD\r\n\r\n N:x\r\nEND:VCARD\r\n", "line 3: stray continuation line \" N:x\""},
+      // A card inside a card is no agent's card: its name must not be lost silently.
+      {"BEGIN:VCARD\r\nVERSION:3.0\r\nBEGIN:VCARD\r\nN:Doe;John;;;\r\nEND:VCARD\r\nEND:VCARD\r\n",
+       "line 3: BEGIN:VCARD inside the card of line 1"},
+      {std::string("B\0E\0G\0I\0N\0:\0", 12), "line 1: the file is UTF-16 without a byte-order mark"},
+      {std::string("\0B\0E\0G\0I\0N\0:", 12), "line 1: the file is UTF-16 without a byte-order mark"},
   };
   for (const Case& c : cases) {
     auto result = parseVCards(c.text);

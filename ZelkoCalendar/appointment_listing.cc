@@ -1,0 +1,82 @@
+#include "ZelkoCalendar/appointment_listing.h"
+
+#include <algorithm>
+
+#include "ZelkoCalendar/appointment_records.h"
+#include "common/outlook_store.h"
+#include "common/provider_records.h"
+#include "common/suite.h"
+#include "platform/platform.h"
+
+namespace zelko::calendar {
+namespace {
+
+using platform::DateTime;
+
+constexpr int64_t kDayMs = 86400000;
+// The window's end stays inside the calendar however many days are asked for.
+constexpr int64_t kMaxDays = 36600;
+
+std::string shortDate(platform::Locale& locale, const DateTime& t) {
+  return locale.formatDate(locale.shortDatePicture(), t);
+}
+
+bool fetchAppointment(OutlookStore& store, uint32_t oid) {
+  return store.fetch(oid) && std::holds_alternative<platform::Appointment>(*store.lastItem());
+}
+
+}  // namespace
+
+std::string recordKey(std::string_view store, int i) {
+  return providerKey(store, "Cal" + std::to_string(i));
+}
+
+std::string windowRestriction(std::string_view todayText, std::string_view endText) {
+  std::string t(todayText), e(endText);
+  return "( ([Start] >= \"" + t + "\" AND [Start] <= \"" + e + "\") OR ([End] >= \"" + t +
+         "\" AND [End] <= \"" + e + "\") AND [IsRecurring] = 0 ) OR [IsRecurring] = 1";
+}
+
+std::vector<Entry> collectEntries(OutlookStore& store, platform::Items& items,
+                                  std::string_view restriction, const DateTime& now) {
+  std::vector<Entry> entries;
+  if (store.find(restriction)) {
+    do {
+      const auto* item = std::get_if<platform::Appointment>(&*store.lastItem());
+      if (!item) continue;
+      std::vector<Entry> pieces = entriesOf(*item, items, now);
+      entries.insert(entries.end(), pieces.begin(), pieces.end());
+    } while (store.next());
+  }
+  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return platform::toEpochMs(a.start) < platform::toEpochMs(b.start);
+  });
+  return entries;
+}
+
+int runListing(Suite& suite, std::string_view store, int max, int days) {
+  deleteRecords(suite, providerKey(store));
+  OutlookStore calendar(suite.outlook(), platform::ItemFolder::kCalendar);
+  auto& locale = suite.platform().locale();
+  DateTime now = suite.platform().clock().localNow();
+  int64_t span = std::clamp<int64_t>(days, -kMaxDays, kMaxDays) - 1;
+  DateTime end = platform::fromEpochMs(platform::toEpochMs(now) + span * kDayMs);
+  std::vector<Entry> entries =
+      collectEntries(calendar, suite.platform().items(), windowRestriction(shortDate(locale, now), shortDate(locale, end)), now);
+
+  int written = 0;
+  for (const Entry& entry : entries) {
+    if (written >= max) break;
+    // An item deleted since the walk is left out rather than written with another's texts.
+    if (!fetchAppointment(calendar, entry.oid)) continue;
+    ++written;
+    writeRecord(suite, recordKey(store, written), entry,
+                std::get<platform::Appointment>(*calendar.lastItem()));
+  }
+  RecordWriter(suite, providerKey(store)).number("total", static_cast<uint32_t>(written));
+  calendar.releaseCurrent();
+  calendar.close();
+  return written;
+}
+
+}  // namespace zelko::calendar
