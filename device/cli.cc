@@ -72,6 +72,11 @@ void check(const platform::Status& status) {
   if (!status.ok()) throw Failure(status.message());
 }
 
+void checkInput(const platform::Status& status) {
+  if (status.code() == platform::Status::Code::kInvalid) throw UsageError(status.message());
+  check(status);
+}
+
 std::string escapeText(const std::string& text) {
   std::string out;
   for (char c : text) {

@@ -80,9 +80,12 @@ extern const Command kHomeCommands[];     // home
 extern const Command kNetCommands[];      // net dialup
 extern const Command kFeedsCommands[];    // feeds
 extern const Command kSmsCommands[];      // sms
+extern const Command kRadioCommands[];    // radio
 
 // Throws Failure with the status's message unless it is ok.
 void check(const platform::Status& status);
+// The same, but an Invalid status is the caller's mistake: a UsageError.
+void checkInput(const platform::Status& status);
 // A text as one tab-separated field: tabs and line breaks written as \t, \n, \r.
 std::string escapeText(const std::string& text);
 // Binary data as lower-case hex digits, two a byte, nothing between them.

@@ -34,12 +34,6 @@ const char kDialupUsage[] =
 
 SimConnections& connectionsOf(Context& ctx) { return ctx.device().connections(); }
 
-// An Invalid status is the caller's mistake, anything else the device's.
-void apply(const platform::Status& s) {
-  if (s.code() == platform::Status::Code::kInvalid) throw UsageError(s.message());
-  check(s);
-}
-
 int net(Context& ctx, Args& args) {
   bool online = args.flag("--online");
   bool offline = args.flag("--offline");
@@ -49,8 +43,8 @@ int net(Context& ctx, Args& args) {
   if (online && offline) throw UsageError("--online and --offline exclude each other");
   if (proxy && noProxy) throw UsageError("--proxy and --no-proxy exclude each other");
   SimConnections& connections = connectionsOf(ctx);
-  if (proxy || noProxy) apply(connections.setProxy(proxy ? *proxy : ""));
-  if (online || offline) apply(connections.setOnline(online));
+  if (proxy || noProxy) checkInput(connections.setProxy(proxy ? *proxy : ""));
+  if (online || offline) checkInput(connections.setOnline(online));
   if (!online && !offline && !proxy && !noProxy) {
     std::string current = connections.proxy();
     std::printf("network\t%s\nproxy\t%s\n", connections.online() ? "online" : "offline",
@@ -68,11 +62,11 @@ int dialup(Context& ctx, Args& args) {
   } else if (action == "connect") {
     std::string name = args.next("the connection's NAME");
     args.done();
-    apply(connections.dial(name));
+    checkInput(connections.dial(name));
   } else if (action == "drop") {
     std::optional<std::string> name = args.nextOptional();
     args.done();
-    apply(name ? connections.hangUp(*name) : connections.hangUpAll());
+    checkInput(name ? connections.hangUp(*name) : connections.hangUpAll());
   } else {
     throw UsageError("unknown dialup action " + action + " (expected list, connect or drop)");
   }

@@ -46,12 +46,6 @@ SimPower powerOf(Context& ctx) {
   return SimPower(device.settings(), device.platform().registry(), device.dir() / "fs");
 }
 
-// An Invalid status is the caller's mistake, anything else the device's.
-void apply(const platform::Status& s) {
-  if (s.code() == platform::Status::Code::kInvalid) throw UsageError(s.message());
-  check(s);
-}
-
 uint64_t parseKilobytes(const std::string& text, const std::string& what) {
   return parseNumber(text, what, platform::sim::kMaxKilobytes);
 }
@@ -74,7 +68,7 @@ int battery(Context& ctx, Args& args) {
   rejectRealWithSettings(real, ac || noAc || level);
   SimPower power = powerOf(ctx);
   if (real) {
-    apply(power.useHostBattery());
+    checkInput(power.useHostBattery());
   } else if (level || ac || noAc) {
     std::optional<uint8_t> percent;
     if (level) {
@@ -83,7 +77,7 @@ int battery(Context& ctx, Args& args) {
     }
     std::optional<bool> acLine;
     if (ac || noAc) acLine = ac;
-    apply(power.changeBattery(percent, acLine));
+    checkInput(power.changeBattery(percent, acLine));
   } else {
     platform::PowerStatus now = power.powerStatus();
     std::string percent = now.batteryPercent == platform::kNoBatteryReading
@@ -103,10 +97,10 @@ int memory(Context& ctx, Args& args) {
   rejectRealWithSettings(real, load || total || avail);
   SimPower power = powerOf(ctx);
   if (real) {
-    apply(power.useHostMemory());
+    checkInput(power.useHostMemory());
   } else if (load || total || avail) {
     if (!load || !total || !avail) throw UsageError("--load, --total and --avail go together");
-    apply(power.setMemory(parsePercent(*load, "--load"), parseKilobytes(*total, "--total"),
+    checkInput(power.setMemory(parsePercent(*load, "--load"), parseKilobytes(*total, "--total"),
                           parseKilobytes(*avail, "--avail")));
   } else {
     platform::MemoryStatus now = power.memoryStatus();
@@ -125,10 +119,10 @@ int storage(Context& ctx, Args& args) {
   rejectRealWithSettings(real, total || free);
   SimPower power = powerOf(ctx);
   if (real) {
-    apply(power.useHostStorage());
+    checkInput(power.useHostStorage());
   } else if (total || free) {
     if (!total || !free) throw UsageError("--total and --free go together");
-    apply(power.setStorage(parseKilobytes(*total, "--total"), parseKilobytes(*free, "--free")));
+    checkInput(power.setStorage(parseKilobytes(*total, "--total"), parseKilobytes(*free, "--free")));
   } else {
     platform::StorageStatus now = power.storageStatus();
     std::printf("%llu\t%llu\n", static_cast<unsigned long long>(now.total / 1024),

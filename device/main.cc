@@ -35,6 +35,7 @@ const Command* const kGroups[] = {
     kNetCommands,
     kFeedsCommands,
     kSmsCommands,
+    kRadioCommands,
 };
 
 const Command* findCommand(const std::string& name) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,38 @@ struct DirEntry {
   std::string name;
   bool isDirectory = false;
   uint64_t size = 0;
+};
+
+// What the phone keeps with a file beside its bytes.
+struct FileAttributes {
+  bool readOnly = false;
+  bool hidden = false;
+  bool system = false;
+  bool archive = false;
+};
+
+// File times in UTC; a time that is not given is left as writing the file set it.
+struct FileTimes {
+  std::optional<FileTime> creation;
+  std::optional<FileTime> lastAccess;
+  std::optional<FileTime> lastWrite;
+};
+
+// A file being written piece by piece (Files::createFile). Nothing of it is visible under
+// its name before commit(); a writer destroyed without a commit, or whose program is
+// killed meanwhile, leaves nothing behind.
+class NewFile {
+ public:
+  NewFile() = default;
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+  virtual ~NewFile() = default;
+
+  // IoError when the bytes cannot be written (a full disk); the file is then unusable.
+  virtual Status write(std::string_view bytes) = 0;
+  // Puts the whole file in place at once, replacing a file of that name, with these
+  // attributes and times. After a failure nothing is in place and the old file stays.
+  virtual Status commit(const FileAttributes& attributes, const FileTimes& times) = 0;
 };
 
 class Files {
@@ -37,8 +70,12 @@ class Files {
   // never a part. The folder must exist.
   virtual Status writeFile(std::string_view path, std::string_view bytes) = 0;
   virtual Status removeFile(std::string_view path) = 0;
-  // Creates the folder and its missing parents.
+  // Creates the folder and its missing parents. The phone's file system has no links: on
+  // the emulated device a path that passes through a link of the host is refused (Invalid).
   virtual Status createDirectory(std::string_view path) = 0;
+  // Starts writing the file `path` (see NewFile); its folder must exist (NotFound). A path
+  // that passes through a link of the host is refused (Invalid), as createDirectory.
+  virtual Result<std::unique_ptr<NewFile>> createFile(std::string_view path) = 0;
   // The entries of a folder, sorted by name without regard to case.
   virtual Result<std::vector<DirEntry>> listDirectory(std::string_view path) = 0;
   // Last write time, in UTC.

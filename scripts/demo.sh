@@ -18,6 +18,8 @@ trap 'kill ${feeds:-} 2>/dev/null || true; zd down >/dev/null 2>&1 || true' EXIT
 controller='\Program Files\ZelkoToday\ZelkoToday.exe'
 step init --screen 480x800 --locale en-US --timezone Europe/Paris
 step install
+# The setup tool registers the plugin with the home screen, as a phone's user does once.
+step exec --wait '\Program Files\ZelkoToday\ZelkoTools.exe' -install || true
 step up
 step clock set '2026-12-31 23:59'
 step battery 42 --no-ac

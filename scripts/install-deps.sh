@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev libminizip-dev libical-dev
   libcairo2-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 curl
+  zip python3  # the tests make skin archives with them
 )
 
 missing=()

@@ -26,7 +26,6 @@
 #include "platform/sim/sim_sync.h"
 #include "platform/sim/sim_ui.h"
 #include "platform/sim/sim_windows.h"
-#include "platform/sim/stub.h"
 #include "platform/sim/ui_answers.h"
 #include "platform/text.h"
 
@@ -108,7 +107,7 @@ class SimDevice final : public Device, public Platform {
         ui_(journal_, answers_, [this] { return chooserEntries(*items_); }),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
         connections_(settings_, registry_, journal_),
-        radios_(std::make_unique<SimRadios>(journal_, connections_)),
+        radios_(std::make_unique<SimRadios>(settings_, registry_, journal_, connections_)),
         items_(std::make_unique<SimItems>(dir_ / "pim.db", *regDb_, windows_, locale_, clock_, runtime_.self())),
         messaging_(std::make_unique<SimMessaging>(dir_ / "messages.db", dir_ / "run", registry_,
                                                   journal_, clock_, settings_)),

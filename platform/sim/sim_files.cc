@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "platform/sim/bounded_read.h"
+#include "platform/sim/host_folder.h"
+#include "platform/sim/sim_new_file.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -159,10 +161,19 @@ Status SimFiles::removeFile(std::string_view path) {
 }
 
 Status SimFiles::createDirectory(std::string_view path) {
-  std::error_code ec;
-  fs::create_directories(hostPath(path), ec);
-  if (ec) return Status::IoError(std::string(path) + ": " + ec.message());
-  return Status::Ok();
+  auto folder = openFolderNoFollow(root_, components(path), true, std::string(path));
+  return folder.ok() ? Status::Ok() : folder.status();
+}
+
+Result<std::unique_ptr<NewFile>> SimFiles::createFile(std::string_view path) {
+  std::vector<std::string> parts = components(path);
+  if (parts.empty()) return Status::Invalid(std::string(path) + ": not a file name");
+  std::string name = std::move(parts.back());
+  parts.pop_back();
+  auto folder = openFolderNoFollow(root_, parts, false, std::string(path));
+  if (!folder.ok()) return folder.status();
+  std::string matched = matchEntry(folder->get(), name);
+  return startNewFile(std::move(*folder), matched, std::string(path));
 }
 
 Result<std::vector<DirEntry>> SimFiles::listDirectory(std::string_view path) {

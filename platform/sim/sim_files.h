@@ -22,6 +22,7 @@ class SimFiles final : public Files {
   Status writeFile(std::string_view path, std::string_view bytes) override;
   Status removeFile(std::string_view path) override;
   Status createDirectory(std::string_view path) override;
+  Result<std::unique_ptr<NewFile>> createFile(std::string_view path) override;
   Result<std::vector<DirEntry>> listDirectory(std::string_view path) override;
   Result<FileTime> lastWriteTime(std::string_view path) override;
   std::string hostPath(std::string_view path) override;

@@ -190,6 +190,9 @@ class FilesWrapper : public Files {
   }
   Status removeFile(std::string_view path) override { return target_.removeFile(path); }
   Status createDirectory(std::string_view path) override { return target_.createDirectory(path); }
+  Result<std::unique_ptr<NewFile>> createFile(std::string_view path) override {
+    return target_.createFile(path);
+  }
   Result<std::vector<DirEntry>> listDirectory(std::string_view path) override {
     return target_.listDirectory(path);
   }

@@ -1,0 +1,169 @@
+// The radios as a user meets them: switched with zelko-device radio or by the radio
+// switcher ZelkoComm, with the running engine's images following each change through the
+// state values alone.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/suite_fixture.h"
+
+namespace zelko::testing {
+namespace {
+
+using Events = std::vector<std::string>;
+
+class RadioEndToEnd : public SuiteEndToEnd {
+ protected:
+  std::string radio() {
+    std::string out;
+    EXPECT_EQ(tool({"radio"}, &out), 0);
+    return out;
+  }
+  // Runs ZelkoComm; the radio events it caused.
+  Events comm(const std::string& params) {
+    size_t before = radioEvents().size();
+    EXPECT_EQ(run("ZelkoComm", params), 0) << params;
+    Events all = radioEvents();
+    return Events(all.begin() + static_cast<long>(before), all.end());
+  }
+  std::string state(const std::string& key, const std::string& name) {
+    std::string out;
+    return tool({"reg", "get", "HKLM", key, name}, &out) == 0 ? out.substr(0, out.size() - 1) : "<missing>";
+  }
+};
+
+TEST_F(RadioEndToEnd, TheDeviceToolSwitchesRadiosAndTheEngineFollows) {
+  startEngine();
+  EXPECT_EQ(radio(), "phone\ton\nwifi\toff\nbluetooth\toff\nline\tpresent\nlibrary\tpresent\n");
+  EXPECT_EQ(shows("Page1", "WiFiPNG", "wifi_d.png"), "wifi_d.png");
+  EXPECT_EQ(shows("Page1", "BlueToothPNG", "bluetooth_d.png"), "bluetooth_d.png");
+
+  const std::vector<std::tuple<std::string, std::string, std::string, std::string>> steps = {
+      {"wifi", "on", "WiFiPNG", "wifi_n.png"},
+      {"wifi", "connected", "WiFiPNG", "wifi_e.png"},
+      {"wifi", "off", "WiFiPNG", "wifi_d.png"},
+      {"bluetooth", "on", "BlueToothPNG", "bluetooth_e.png"},
+      {"bluetooth", "discoverable", "BlueToothPNG", "bluetooth_g.png"},
+      {"bluetooth", "off", "BlueToothPNG", "bluetooth_d.png"},
+  };
+  for (const auto& [which, to, image, file] : steps) {
+    ASSERT_EQ(tool({"radio", "set", which, to}), 0);
+    EXPECT_EQ(shows("Page1", image, file), file) << which << " " << to;
+    EXPECT_EQ(shows("CondensedPage", image, file), file) << which << " " << to;
+  }
+  EXPECT_EQ(state("System\\State\\Hardware", "WiFi"), "1");
+  EXPECT_EQ(state("System\\State\\Hardware", "Bluetooth"), "8");
+
+  ASSERT_EQ(tool({"radio", "set", "phone", "off"}), 0);
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_d.png"), "cellular_d.png");
+  EXPECT_EQ(shows("Page1", "OperatorName", "No Service"), "No Service");
+  ASSERT_EQ(tool({"radio", "set", "phone", "on"}), 0);
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_3G.png"), "cellular_3G.png");
+  EXPECT_EQ(shows("CondensedPage", "OperatorName", "Zelko Mobile"), "Zelko Mobile");
+
+  // Without its line the phone is off and stays so.
+  ASSERT_EQ(tool({"radio", "line", "absent"}), 0);
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_d.png"), "cellular_d.png");
+  EXPECT_EQ(tool({"radio", "set", "phone", "on"}), 1);
+  EXPECT_EQ(radio(), "phone\toff\nwifi\toff\nbluetooth\toff\nline\tabsent\nlibrary\tpresent\n");
+  ASSERT_EQ(tool({"radio", "line", "present"}), 0);
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_3G.png"), "cellular_3G.png");
+}
+
+TEST_F(RadioEndToEnd, BadRadioCommandsChangeNothing) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"radio", "set", "wifi", "discoverable"}, {"radio", "set", "bluetooth", "connected"},
+        {"radio", "set", "phone", "maybe"}, {"radio", "set", "fm", "on"}, {"radio", "set", "wifi"},
+        {"radio", "line", "gone"}, {"radio", "library"}, {"radio", "on"}, {"radio", "set", "wifi", "on", "now"}}) {
+    std::string out;
+    EXPECT_EQ(tool(args, &out), 2) << args[1] << " " << (args.size() > 2 ? args[2] : "");
+    EXPECT_EQ(out, "");
+  }
+  EXPECT_EQ(radio(), "phone\ton\nwifi\toff\nbluetooth\toff\nline\tpresent\nlibrary\tpresent\n");
+  EXPECT_TRUE(radioEvents().empty());
+}
+
+TEST_F(RadioEndToEnd, TheSwitchersOptionsAndTheEngineShowingThem) {
+  startEngine();
+  EXPECT_EQ(comm("-bt"), Events{"bluetooth on"});
+  EXPECT_EQ(shows("Page1", "BlueToothPNG", "bluetooth_e.png"), "bluetooth_e.png");
+  EXPECT_EQ(comm("-bt"), Events{"bluetooth discoverable"});
+  EXPECT_EQ(shows("Page1", "BlueToothPNG", "bluetooth_g.png"), "bluetooth_g.png");
+  EXPECT_EQ(comm("-bt2 -wifi"), (Events{"bluetooth on", "wifi on"}));
+  EXPECT_EQ(shows("Page1", "BlueToothPNG", "bluetooth_e.png"), "bluetooth_e.png");
+  EXPECT_EQ(shows("Page1", "WiFiPNG", "wifi_n.png"), "wifi_n.png");
+  ASSERT_EQ(tool({"radio", "set", "wifi", "connected"}), 0);
+  EXPECT_EQ(shows("Page1", "WiFiPNG", "wifi_e.png"), "wifi_e.png");
+  EXPECT_EQ(comm("-wifi:on"), Events{}) << "connected is on already";
+  EXPECT_EQ(comm("-bt:off -wifi:off"), (Events{"bluetooth off", "wifi off"}));
+  EXPECT_EQ(shows("CondensedPage", "BlueToothPNG", "bluetooth_d.png"), "bluetooth_d.png");
+  EXPECT_EQ(shows("CondensedPage", "WiFiPNG", "wifi_d.png"), "wifi_d.png");
+
+  EXPECT_EQ(comm("-phone"), (Events{"network unregistered", "phone off"}));
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_d.png"), "cellular_d.png");
+  EXPECT_EQ(shows("Page1", "HeaderText", "No Service"), "No Service");
+  EXPECT_EQ(comm("-phone -wifi"), (Events{"phone on", "network registered"})) << "the first group only";
+  EXPECT_EQ(shows("Page1", "OperatorName", "Zelko Mobile"), "Zelko Mobile");
+
+  ASSERT_EQ(tool({"radio", "set", "bluetooth", "on"}), 0);
+  EXPECT_EQ(comm("-flight"), (Events{"bluetooth off", "network unregistered", "phone off"}));
+  EXPECT_EQ(shows("Page1", "BlueToothPNG", "bluetooth_d.png"), "bluetooth_d.png");
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_d.png"), "cellular_d.png");
+  EXPECT_EQ(comm("-flight"), (Events{"phone on", "network registered"}));
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_3G.png"), "cellular_3G.png");
+
+  // The data connection the weather run dials, hung up from the panel.
+  ASSERT_EQ(tool({"dialup", "connect", "Internet"}), 0);
+  EXPECT_EQ(shows("Page1", "DataPNG", "data_e.png"), "data_e.png");
+  comm("-data");
+  EXPECT_EQ(shows("Page1", "DataPNG", "data_d.png"), "data_d.png");
+
+  comm("-status");
+  std::string out;
+  ASSERT_EQ(tool({"reg", "dump", "HKCU", "Software\\Zelko\\Comm"}, &out), 0);
+  EXPECT_EQ(out,
+            "HKCU\\Software\\Zelko\\Comm\tactivesync\tREG_DWORD\t0\n"
+            "HKCU\\Software\\Zelko\\Comm\tbluetooth\tREG_DWORD\t8\n"
+            "HKCU\\Software\\Zelko\\Comm\tcellular\tREG_DWORD\t0\n"
+            "HKCU\\Software\\Zelko\\Comm\tdata\tREG_DWORD\t0\n"
+            "HKCU\\Software\\Zelko\\Comm\toperatorname\tREG_SZ\tZelko Mobile\n"
+            "HKCU\\Software\\Zelko\\Comm\twifi\tREG_DWORD\t1\n");
+}
+
+TEST_F(RadioEndToEnd, ThreeGModeCyclesTheRadioAndTheEngineShowsIt) {
+  startEngine();
+  ASSERT_EQ(tool({"reg", "set", "HKLM", "Software\\OEM\\UMTS", "OpMode", "--dword", "2"}), 0);
+  EXPECT_EQ(shows("Page1", "3GPNG", "3G_e.png"), "3G_e.png");
+  EXPECT_EQ(comm("-3G"), (Events{"network unregistered", "phone off", "phone on", "network registered"}));
+  EXPECT_EQ(state("Software\\OEM\\UMTS", "OpMode"), "1");
+  EXPECT_EQ(shows("Page1", "3GPNG", "3G_d.png"), "3G_d.png");
+  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_3G.png"), "cellular_3G.png");
+}
+
+TEST_F(RadioEndToEnd, WithoutTheLibraryOrTheLineTheSwitcherLeavesThoseRadiosAlone) {
+  ASSERT_EQ(tool({"radio", "library", "absent"}), 0);
+  EXPECT_EQ(comm("-bt"), Events{});
+  EXPECT_EQ(comm("-flight:off"), Events{});
+  EXPECT_EQ(state("System\\State\\Hardware", "Bluetooth"), "8");
+  ASSERT_EQ(tool({"radio", "library", "present"}), 0);
+  ASSERT_EQ(tool({"radio", "line", "absent"}), 0);
+  EXPECT_EQ(comm("-phone"), Events{});
+  EXPECT_EQ(comm("-restart"), Events{});
+  EXPECT_EQ(comm("-flight:off -bt"), Events{}) << "the phone is off already; Wi-Fi and Bluetooth too";
+  EXPECT_EQ(comm("-bt"), Events{"bluetooth on"});
+}
+
+TEST_F(RadioEndToEnd, ACriticalBatterySwitchesBluetoothAndWifiOff) {
+  ASSERT_EQ(tool({"radio", "set", "wifi", "connected"}), 0);
+  ASSERT_EQ(tool({"radio", "set", "bluetooth", "discoverable"}), 0);
+  ASSERT_EQ(tool({"battery", "80", "--no-ac"}), 0);
+  startEngine();
+  ASSERT_EQ(tool({"battery", "5", "--no-ac"}), 0);
+  EXPECT_EQ(shows("Page1", "WiFiPNG", "wifi_d.png"), "wifi_d.png");
+  EXPECT_EQ(shows("Page1", "BlueToothPNG", "bluetooth_d.png"), "bluetooth_d.png");
+  EXPECT_EQ(radio(), "phone\ton\nwifi\toff\nbluetooth\toff\nline\tpresent\nlibrary\tpresent\n");
+}
+
+}  // namespace
+}  // namespace zelko::testing
