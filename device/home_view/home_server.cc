@@ -1,6 +1,7 @@
 #include "device/home_view/home_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <charconv>
 
@@ -26,6 +27,7 @@ constexpr std::chrono::seconds kKeepAlive{2};
 constexpr size_t kMaxImageBytes = size_t{8} << 20;
 constexpr size_t kMaxRequestBytes = 64 * 1024;
 constexpr char kPostHeader[] = "X-Zelko-Home";
+constexpr int kListenQueue = 1024;
 
 struct ImageType {
   std::string_view extension;
@@ -103,6 +105,13 @@ std::optional<PageTap> tapOf(const Request& req) {
 HomeServer::HomeServer(HomeView& view, EventHub& hub, platform::Files& files, fs::path fsRoot)
     : view_(view), hub_(hub), files_(files), fsRoot_(std::move(fsRoot)), server_(std::make_unique<httplib::Server>()) {
   server_->new_task_queue = [] { return new ConnectionPool(kMaxConnections); };
+  // httplib's own options would let a second server share the port unnoticed
+  // (SO_REUSEPORT); address reuse alone lets a restarted server bind at once.
+  server_->set_socket_options([this](int sock) {
+    int yes = 1;
+    (void)setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    listenSocket_ = sock;
+  });
   server_->set_keep_alive_timeout(2);
   server_->set_payload_max_length(kMaxRequestBytes);
   server_->set_default_headers({{"X-Content-Type-Options", "nosniff"}, {"Cache-Control", "no-store"}});
@@ -112,8 +121,11 @@ HomeServer::HomeServer(HomeView& view, EventHub& hub, platform::Files& files, fs
 HomeServer::~HomeServer() = default;
 
 int HomeServer::bind(const std::string& address, int port) {
-  if (port == 0) return server_->bind_to_any_port(address);
-  return server_->bind_to_port(address, port) ? port : -1;
+  int bound = port == 0 ? server_->bind_to_any_port(address) : server_->bind_to_port(address, port) ? port : -1;
+  // httplib listens with a queue of 5 connections: a burst of browsers, or of
+  // connections that never speak, would see theirs refused and retried seconds later.
+  if (bound >= 0 && listenSocket_ >= 0) (void)::listen(listenSocket_, kListenQueue);
+  return bound;
 }
 
 void HomeServer::listen() {

@@ -58,6 +58,7 @@ class HomeServer {
   platform::Files& files_;
   std::filesystem::path fsRoot_;
   std::unique_ptr<httplib::Server> server_;
+  int listenSocket_ = -1;
 };
 
 }  // namespace zelko::device::home
