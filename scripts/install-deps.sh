@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev libicu-dev libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev libjpeg-dev
   zlib1g-dev libminizip-dev libical-dev
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 curl
+  chromium chromium-driver
 )
 
 missing=()

@@ -1,72 +1,24 @@
 #include "tests/e2e/home_fixture.h"
 
-#include <fcntl.h>
 #include <httplib.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-
 #include "platform/platform.h"
-#include <iterator>
-#include <vector>
-
-extern char** environ;
+#include "tests/e2e/spawned.h"
 
 namespace zelko::testing {
 namespace {
 
 std::filesystem::path ownFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
 
-std::string readAll(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Waits up to `limit` for the process to end; its exit code, or nullopt.
-std::optional<int> waitExit(pid_t pid, std::chrono::milliseconds limit) {
-  auto end = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    if (std::chrono::steady_clock::now() > end) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
-
 }  // namespace
 
 ServedHome::ServedHome(const std::filesystem::path& device) {
   outFile_ = device.parent_path() / ("serve-" + std::to_string(getpid()) + ".out");
-  std::vector<std::string> all = {(ownFolder() / "zelko-device").string(), "-d", device.string(),
-                                  "home", "--serve", "127.0.0.1:0"};
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
-    pid_ = 0;
-    return;
-  }
-  const std::string marker = "http://127.0.0.1:";
-  for (int i = 0; i < 500 && port_ == 0; ++i) {
-    output_ = readAll(outFile_);
-    size_t at = output_.find(marker);
-    if (at != std::string::npos) port_ = std::atoi(output_.c_str() + at + marker.size());
-    if (port_ == 0 && waitExit(pid_, std::chrono::milliseconds(20))) {
-      pid_ = 0;
-      output_ = readAll(outFile_);
-      return;
-    }
-  }
+  pid_ = spawnLogged({(ownFolder() / "zelko-device").string(), "-d", device.string(), "home", "--serve", "127.0.0.1:0"},
+                     outFile_);
+  port_ = awaitPort(pid_, outFile_, "http://127.0.0.1:");
+  output_ = readWhole(outFile_);
 }
 
 ServedHome::~ServedHome() {
@@ -75,15 +27,10 @@ ServedHome::~ServedHome() {
 
 int ServedHome::stop() {
   if (pid_ == 0) return -1;
-  kill(pid_, SIGTERM);
-  std::optional<int> code = waitExit(pid_, std::chrono::seconds(15));
-  if (!code) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
+  int code = stopProcess(pid_, std::chrono::seconds(15));
   pid_ = 0;
-  output_ = readAll(outFile_);
-  return code.value_or(-1);
+  output_ = readWhole(outFile_);
+  return code;
 }
 
 EventStream::EventStream(int port) : client_(std::make_unique<httplib::Client>("127.0.0.1", port)) {
