@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "tests/e2e/home_fixture.h"
@@ -117,6 +118,25 @@ TEST_F(HomeInBrowser, APanelTapOpensItsMenuInThePageAndTheChoiceIsCarriedOut) {
   EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page3'"))
       << focusedPage();
   EXPECT_TRUE(browser_->waitUntil("display.innerText.includes('Appointments')"));
+}
+
+TEST_F(HomeInBrowser, ArrowKeysAndSwipesMoveTheFocus) {
+  openHome();
+  ASSERT_TRUE(browser_->press("\uE014")) << browser_->error();  // the right arrow
+  EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page2'"))
+      << focusedPage();
+  // A finger pulling the screen to the left shows the next page.
+  std::string box = browser_->text(
+      "const r = document.querySelector('.plugin.focused').getBoundingClientRect();"
+      "return [r.left + r.width * 0.8, r.top + r.height / 2, r.left + r.width * 0.2].map(Math.round).join(',');");
+  int x1 = 0, y = 0, x2 = 0;
+  ASSERT_EQ(std::sscanf(box.c_str(), "%d,%d,%d", &x1, &y, &x2), 3) << box;
+  ASSERT_TRUE(browser_->swipe(x1, y, x2, y)) << browser_->error();
+  EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page3'"))
+      << focusedPage();
+  std::string home;
+  ASSERT_EQ(tool({"home"}, &home), 0);
+  EXPECT_NE(home.find("page\tPage3"), std::string::npos) << home;
 }
 
 TEST_F(HomeInBrowser, AQuestionBoxIsAnsweredInThePage) {

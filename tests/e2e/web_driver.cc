@@ -175,3 +175,28 @@ bool Browser::click(const std::string& selector) {
 }
 
 }  // namespace zelko::testing
+
+namespace zelko::testing {
+
+bool Browser::perform(const std::string& actions) {
+  return call("POST", "/session/" + session_ + "/actions", "{\"actions\":[" + actions + "]}").has_value() &&
+         call("DELETE", "/session/" + session_ + "/actions", "").has_value();
+}
+
+bool Browser::press(const std::string& key) {
+  std::string k = jsonQuote(key);
+  return perform(R"({"type":"key","id":"keys","actions":[{"type":"keyDown","value":)" + k +
+                 R"(},{"type":"keyUp","value":)" + k + "}]}");
+}
+
+bool Browser::swipe(int fromX, int fromY, int toX, int toY) {
+  auto move = [](int x, int y, int ms) {
+    return R"({"type":"pointerMove","duration":)" + std::to_string(ms) + R"(,"x":)" + std::to_string(x) +
+           R"(,"y":)" + std::to_string(y) + "}";
+  };
+  return perform(R"({"type":"pointer","id":"finger","parameters":{"pointerType":"touch"},"actions":[)" +
+                 move(fromX, fromY, 0) + R"(,{"type":"pointerDown","button":0},)" + move(toX, toY, 150) +
+                 R"(,{"type":"pointerUp","button":0}]})");
+}
+
+}  // namespace zelko::testing

@@ -35,10 +35,15 @@ class Browser {
   bool waitUntil(const std::string& condition, std::chrono::milliseconds limit = std::chrono::seconds(15));
   // Clicks, as a person does, the first element matching the CSS `selector`.
   bool click(const std::string& selector);
+  // Presses and releases a key: `key` is its WebDriver code ("\uE014" the right arrow).
+  bool press(const std::string& key);
+  // Drags a finger (a touch pointer) from one point of the window to another.
+  bool swipe(int fromX, int fromY, int toX, int toY);
   const std::string& error() const { return error_; }
 
  private:
   Browser() = default;
+  bool perform(const std::string& actions);
   std::optional<std::string> call(const std::string& method, const std::string& path, const std::string& body);
 
   pid_t driver_ = 0;
