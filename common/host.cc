@@ -37,6 +37,15 @@ std::vector<std::string> splitList(std::string_view list) {
   return pieces;
 }
 
+std::string joinList(const std::vector<std::string>& pieces) {
+  std::string out;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    if (i) out += ';';
+    out += pieces[i];
+  }
+  return out;
+}
+
 std::optional<std::string> pluginOrder(std::string_view layoutXml) {
   int found = 0;
   size_t start = 0;

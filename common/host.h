@@ -54,6 +54,8 @@ std::string pageKey(std::string_view page);
 // Splits a list such as "Page1;Page2;Page3" at ";". Empty pieces are kept, so a
 // position in the result matches the number of separators before it.
 std::vector<std::string> splitList(std::string_view list);
+// The pieces joined with ";", as splitList reads them.
+std::string joinList(const std::vector<std::string>& pieces);
 
 // The plugin order held by an ExtensibilityXML or DefaultXML text: the second non-empty
 // piece when the text is split at double quotes. nullopt when there are fewer pieces.

@@ -221,16 +221,6 @@ void Settings::loadSkinIni() {
   }
 }
 
-void Settings::readSpecialFolders() {
-  auto ask = [&](platform::SpecialFolder id) -> std::string {
-    auto path = platform_.shell().specialFolder(id);
-    return path.ok() ? *path : std::string(" ");
-  };
-  special_folders_.programFiles = ask(platform::SpecialFolder::kProgramFiles);
-  special_folders_.windows = ask(platform::SpecialFolder::kWindows);
-  special_folders_.myMusic = ask(platform::SpecialFolder::kMyMusic);
-  special_folders_.myVideo = ask(platform::SpecialFolder::kMyVideo);
-  special_folders_.myPictures = ask(platform::SpecialFolder::kMyPictures);
-}
+void Settings::readSpecialFolders() { special_folders_ = zelko::readSpecialFolders(platform_.shell()); }
 
 }  // namespace zelko

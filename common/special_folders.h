@@ -4,6 +4,9 @@
 #include <string>
 
 namespace zelko {
+namespace platform {
+class Shell;
+}
 
 // Device paths without a trailing backslash. A folder the shell cannot give is a single
 // blank, as the phone's start-up leaves it; a macro then expands to that blank.
@@ -14,5 +17,8 @@ struct SpecialFolders {
   std::string myVideo = " ";
   std::string myPictures = " ";
 };
+
+// The folders as the shell gives them now.
+SpecialFolders readSpecialFolders(platform::Shell& shell);
 
 }  // namespace zelko

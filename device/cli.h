@@ -77,6 +77,7 @@ extern const Command kShowCommands[];     // show
 extern const Command kUiCommands[];       // ui
 extern const Command kScreenCommands[];   // screen
 extern const Command kHomeCommands[];     // home
+extern const Command kTapCommands[];      // tap
 extern const Command kNetCommands[];      // net dialup
 extern const Command kFeedsCommands[];    // feeds
 extern const Command kSmsCommands[];      // sms

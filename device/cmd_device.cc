@@ -27,9 +27,9 @@ const char kInstallUsage[] =
     "usage: zelko-device install\n"
     "\n"
     "Copies the built programs of the suite (from the folder of zelko-device) into\n"
-    "\\Program Files\\ZelkoToday as NAME.exe, the default skin into its skins\\default\n"
-    "folder and, when the device has none yet, the default ZelkoToday.ini; refreshes the\n"
-    "device's launcher.\n";
+    "\\Program Files\\ZelkoToday as NAME.exe, the plugin's layers ZelkoToday.plg, the default\n"
+    "skin into its skins\\default folder and, when the device has none yet, the default\n"
+    "ZelkoToday.ini; refreshes the device's launcher.\n";
 
 const char kUpUsage[] =
     "usage: zelko-device up\n"
@@ -106,6 +106,11 @@ int install(Context& ctx, Args& args) {
     copyExecutable(built, device.platform().files().hostPath(
                               std::string("\\Program Files\\ZelkoToday\\") + name + ".exe"));
     ++copied;
+  }
+  // The plugin's layers, which VARN_installer adds to the home screen's layout.
+  if (fs::exists(from / "ZelkoToday.plg")) {
+    copyExecutable(from / "ZelkoToday.plg",
+                   device.platform().files().hostPath("\\Program Files\\ZelkoToday\\ZelkoToday.plg"));
   }
   auto skins = installSkins(from.parent_path(), device.platform().files());
   if (!skins.ok()) throw Failure(skins.status().message());

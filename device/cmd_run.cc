@@ -46,27 +46,12 @@ int exec(Context& ctx, Args& args) {
   return 0;
 }
 
-SpecialFolders specialFolders(platform::Shell& shell) {
-  using platform::SpecialFolder;
-  SpecialFolders f;
-  auto get = [&](SpecialFolder id, std::string& into) {
-    auto path = shell.specialFolder(id);
-    if (path.ok()) into = *path;
-  };
-  get(SpecialFolder::kProgramFiles, f.programFiles);
-  get(SpecialFolder::kWindows, f.windows);
-  get(SpecialFolder::kMyMusic, f.myMusic);
-  get(SpecialFolder::kMyVideo, f.myVideo);
-  get(SpecialFolder::kMyPictures, f.myPictures);
-  return f;
-}
-
 int action(Context& ctx, Args& args) {
   bool wait = args.flag("--wait");
   std::string text = args.next("ACTION STRING");
   args.done();
   auto& p = ctx.platform();
-  ActionRun run = runAction(p.shell(), p.ui(), specialFolders(p.shell()), text, wait);
+  ActionRun run = runAction(p.shell(), p.ui(), readSpecialFolders(p.shell()), text, wait);
   if (!run.started) {
     throw Failure("nothing could be run for " + shortened(run.expanded.empty() ? text : run.expanded));
   }

@@ -32,6 +32,7 @@ const Command* const kGroups[] = {
     kUiCommands,
     kScreenCommands,
     kHomeCommands,
+    kTapCommands,
     kNetCommands,
     kFeedsCommands,
     kSmsCommands,

@@ -10,6 +10,7 @@ packages=(
   libcairo2-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 curl
   zip python3  # the tests make skin archives with them
+  chromium chromium-driver  # the browser tests
 )
 
 missing=()

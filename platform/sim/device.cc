@@ -27,6 +27,7 @@
 #include "platform/sim/sim_ui.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/sim/ui_answers.h"
+#include "platform/sim/ui_host.h"
 #include "platform/text.h"
 
 namespace zelko::platform::sim {
@@ -104,7 +105,8 @@ class SimDevice final : public Device, public Platform {
                  [this](uint64_t cookie) { notifications_.dispatch(cookie); }),
         sync_(dir_ / "run"),
         answers_(*regDb_),
-        ui_(journal_, answers_, [this] { return chooserEntries(*items_); }),
+        uiHost_(*regDb_, windows_, runtime_.self()),
+        ui_(journal_, answers_, [this] { return chooserEntries(*items_); }, &uiHost_),
         power_(std::make_unique<SimPower>(settings_, registry_, dir_ / "fs")),
         connections_(settings_, registry_, journal_),
         radios_(std::make_unique<SimRadios>(settings_, registry_, journal_, connections_)),
@@ -120,6 +122,7 @@ class SimDevice final : public Device, public Platform {
   DeviceSettings& settings() override { return settings_; }
   UiAnswers& uiAnswers() override { return answers_; }
   Status registryTransaction(const std::function<Status()>& body) override { return registry_.transaction(body); }
+  UiHost& uiHost() override { return uiHost_; }
   Status tick() override { return heartbeat(registry_, clock_, shell_); }
   SimConnections& connections() override { return connections_; }
 
@@ -155,6 +158,7 @@ class SimDevice final : public Device, public Platform {
   SimWindows windows_;
   SimSync sync_;
   UiAnswers answers_;
+  UiHost uiHost_;
   SimUi ui_;
   std::unique_ptr<Power> power_;
   SimConnections connections_;

@@ -19,6 +19,7 @@ class Journal;
 class DeviceClock;
 class DeviceSettings;
 class UiAnswers;
+class UiHost;
 class SimConnections;
 
 struct DeviceOptions {
@@ -56,6 +57,8 @@ class Device {
   virtual DeviceSettings& settings() = 0;
   // The answers waiting for the device's dialogs.
   virtual UiAnswers& uiAnswers() = 0;
+  // The channel to the home screen's browser, which hosts dialogs while it is connected.
+  virtual UiHost& uiHost() = 0;
   // The connection manager: online or offline, the proxy, the dial-up connections.
   virtual SimConnections& connections() = 0;
   // Runs `body` with the registry changes it makes in one transaction: all of them, or

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/sim/journal.h"
+#include "platform/sim/ui_host.h"
 
 namespace zelko::platform::sim {
 namespace {
@@ -50,7 +51,20 @@ Status HomeScreenHost::start() {
   auto focus = windows.createWindow(kFocusClass, "", *plugin);
   if (!focus.ok()) return focus.status();
   focus_window_ = *focus;
+  // The browser view draws the home screen in another process: each drawing here tells it.
+  screen_.setDrawListener([this](const HomeFocus&) { tellView(); });
   return screen_.reset();
+}
+
+void HomeScreenHost::tellView() {
+  Windows& windows = device_.platform().windows();
+  WindowHandle view = windows.findWindow(kUiHostClass);
+  if (view == 0) return;
+  Status told = windows.postMessage({view, kWmUiHostDraw, 0, 0});
+  // A view that ended meanwhile needs no drawing.
+  if (!told.ok() && told.code() != Status::Code::kNotFound) {
+    std::fprintf(stderr, "home screen: %s\n", told.message().c_str());
+  }
 }
 
 void HomeScreenHost::serve(std::chrono::milliseconds wait) {

@@ -3,6 +3,7 @@
 // Confetti takes the focus keys: an arrow key (WM_KEYDOWN) moves the focus of the
 // HomeScreen, WM_SETREDRAW turns its drawing off and on, WM_PAINT draws it again. Each key
 // is a journal event "key" with the focus it reached; each WM_SETREDRAW an event "redraw".
+// Each drawing is posted to the browser view's window (kUiHostClass) when one serves.
 #pragma once
 
 #include <chrono>
@@ -34,6 +35,8 @@ class HomeScreenHost {
  private:
   int64_t handleFocusMessage(const Message& message);
   void handleKey(uint64_t virtualKey);
+  // Tells the browser view (ui_host.h), when one serves, that the home screen was drawn.
+  void tellView();
 
   Device& device_;
   HomeScreen screen_;

@@ -21,6 +21,25 @@ void recordDialog(Journal& journal, const std::string& caption, const std::strin
                             JsonField::Text("answer", answer)});
 }
 
+// What the browser shows of each dialog.
+std::string questionBody(const std::string& caption, const std::string& text) {
+  return "{\"caption\":" + jsonQuote(caption) + ",\"text\":" + jsonQuote(text) + "}";
+}
+
+std::string menuBody(const std::vector<MenuItem>& items, int x, int y) {
+  return "{\"items\":" + menuJson(items) + ",\"x\":" + std::to_string(x) + ",\"y\":" + std::to_string(y) + "}";
+}
+
+std::string chooserBody(const std::vector<ChooserEntry>& entries) {
+  std::string out = "{\"contacts\":[";
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i) out += ',';
+    out += "{\"oid\":" + std::to_string(entries[i].oid) + ",\"name\":" + jsonQuote(entries[i].name) +
+           ",\"number\":" + jsonQuote(entries[i].number) + "}";
+  }
+  return out + "]}";
+}
+
 std::optional<size_t> parseIndex(const std::string& text) {
   size_t value = 0;
   const char* end = text.data() + text.size();
@@ -53,6 +72,20 @@ std::optional<std::string> SimUi::queued(DialogKind kind) {
   return *answer;
 }
 
+SimUi::Hosted SimUi::askHost(DialogKind kind, const std::function<std::string()>& body,
+                             std::chrono::milliseconds limit) {
+  Hosted hosted;
+  WindowHandle host = host_ ? host_->connected() : 0;
+  if (host == 0) return hosted;
+  hosted.shown = true;
+  hosted.answer = host_->ask(host, kind, body(), limit, [&] { return queued(kind); });
+  return hosted;
+}
+
+std::vector<ChooserEntry> SimUi::contacts() {
+  return contacts_ ? contacts_() : std::vector<ChooserEntry>{};
+}
+
 Cursor SimUi::setCursor(Cursor cursor) {
   Cursor previous = cursor_;
   cursor_ = cursor;
@@ -69,7 +102,13 @@ void SimUi::messageBox(const std::string& caption, const std::string& text) {
 
 bool SimUi::askYesNo(const std::string& caption, const std::string& text) {
   std::optional<std::string> answer = queued(DialogKind::kQuestion);
-  if (!answer && stdinIsTerminal()) {
+  Hosted hosted;
+  if (!answer) {
+    hosted = askHost(DialogKind::kQuestion, [&] { return questionBody(caption, text); },
+                     kBrowserAnswerLimit);
+    answer = hosted.answer;
+  }
+  if (!answer && !hosted.shown && stdinIsTerminal()) {
     for (;;) {
       answer = promptLine("[" + caption + "] " + text + "\n(y/n) ", std::nullopt);
       if (!answer) break;
@@ -88,6 +127,9 @@ std::optional<int> SimUi::popupMenu(const std::vector<MenuItem>& items, int x, i
   std::optional<int> chosen;
   if (std::optional<std::string> answer = queued(DialogKind::kMenu)) {
     chosen = findMenuCommand(items, *answer);
+  } else if (Hosted hosted = askHost(DialogKind::kMenu, [&] { return menuBody(items, x, y); }, timeout);
+             hosted.shown) {
+    if (hosted.answer) chosen = findMenuCommand(items, *hosted.answer);
   } else if (stdinIsTerminal()) {
     chosen = menuFromTerminal(items, timeout);
   } else {
@@ -134,6 +176,10 @@ std::optional<ContactChoice> SimUi::chooseContact() {
   std::optional<ContactChoice> choice;
   if (std::optional<std::string> answer = queued(DialogKind::kChooser)) {
     choice = parseContactChoice(*answer);
+  } else if (Hosted hosted = askHost(DialogKind::kChooser, [this] { return chooserBody(contacts()); },
+                                     kBrowserAnswerLimit);
+             hosted.shown) {
+    if (hosted.answer) choice = parseContactChoice(*hosted.answer);
   } else if (stdinIsTerminal()) {
     choice = contactFromTerminal();
   }
@@ -144,7 +190,7 @@ std::optional<ContactChoice> SimUi::chooseContact() {
 }
 
 std::optional<ContactChoice> SimUi::contactFromTerminal() {
-  std::vector<ChooserEntry> entries = contacts_ ? contacts_() : std::vector<ChooserEntry>{};
+  std::vector<ChooserEntry> entries = contacts();
   std::string prompt = "choose a contact:\n";
   for (size_t i = 0; i < entries.size(); ++i) {
     char number[24];

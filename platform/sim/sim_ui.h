@@ -1,8 +1,9 @@
 // What the programs show a person. The cursor is kept per program. A dialog is answered
-// by the oldest answer queued for its kind with `zelko-device ui`; without one, by the
-// person at the terminal when stdin is a terminal; otherwise a question box counts as No,
-// a popup menu stays open until its time-out (taking an answer queued meanwhile) and a
-// contact chooser is cancelled. Every dialog goes to the journal with its answer.
+// by the oldest answer queued for its kind with `zelko-device ui`; without one, in the
+// home screen's browser while one is connected (ui_host.h); else by the person at the
+// terminal when stdin is a terminal; otherwise a question box counts as No, a popup menu
+// stays open until its time-out (taking an answer queued meanwhile) and a contact chooser
+// is cancelled. Every dialog goes to the journal with its answer.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 
 #include "platform/sim/journal.h"
 #include "platform/sim/ui_answers.h"
+#include "platform/sim/ui_host.h"
 #include "platform/ui.h"
 
 namespace zelko::platform::sim {
@@ -26,8 +28,12 @@ using ChooserSource = std::function<std::vector<ChooserEntry>()>;
 
 class SimUi final : public Ui {
  public:
-  SimUi(Journal& journal, UiAnswers& answers, ChooserSource contacts)
-      : journal_(journal), answers_(answers), contacts_(std::move(contacts)) {}
+  // `host` is null where no browser can host dialogs.
+  SimUi(Journal& journal, UiAnswers& answers, ChooserSource contacts, UiHost* host = nullptr)
+      : journal_(journal), answers_(answers), contacts_(std::move(contacts)), host_(host) {}
+
+  // How long a question box or contact chooser shown in the browser waits for the person.
+  static constexpr std::chrono::minutes kBrowserAnswerLimit{2};
 
   Cursor setCursor(Cursor cursor) override;
   void messageBox(const std::string& caption, const std::string& text) override;
@@ -40,6 +46,15 @@ class SimUi final : public Ui {
   // The oldest queued answer of `kind`; nullopt when none waits or the queue cannot be
   // read (which the journal then records).
   std::optional<std::string> queued(DialogKind kind);
+  // The dialog shown in the home screen's browser: `shown` is false when no browser is
+  // connected; `answer` is empty when the person gave none within `limit`.
+  struct Hosted {
+    bool shown = false;
+    std::optional<std::string> answer;
+  };
+  Hosted askHost(DialogKind kind, const std::function<std::string()>& body,
+                 std::chrono::milliseconds limit);
+  std::vector<ChooserEntry> contacts();
   std::optional<int> menuFromTerminal(const std::vector<MenuItem>& items,
                                       std::chrono::milliseconds timeout);
   std::optional<ContactChoice> contactFromTerminal();
@@ -47,6 +62,7 @@ class SimUi final : public Ui {
   Journal& journal_;
   UiAnswers& answers_;
   ChooserSource contacts_;
+  UiHost* host_;
   Cursor cursor_ = Cursor::kArrow;
 };
 

@@ -1,0 +1,93 @@
+#include "tests/e2e/home_fixture.h"
+
+#include <httplib.h>
+
+#include "platform/platform.h"
+
+namespace zelko::testing {
+namespace {
+
+constexpr char kPluginKey[] = "Software\\Microsoft\\CHome\\ZelkoToday";
+constexpr char kController[] = "\\Program Files\\ZelkoToday\\ZelkoToday.exe";
+constexpr char kSetupTool[] = "\\Program Files\\ZelkoToday\\ZelkoTools.exe";
+
+}  // namespace
+
+void HomeDeviceTest::SetUp() {
+  InstallerTest::SetUp();
+  // The phone's own programs that actions name, as `zelko-device init` installs them.
+  for (const char* standIn : {"tmail.exe", "poutlook.exe"}) {
+    std::filesystem::copy_file(binDir() / "zelko-standin", hostFile(std::string("\\Windows\\") + standIn));
+  }
+  if (platform().files().exists(kSetupTool)) {
+    ASSERT_EQ(tool({"exec", "--wait", kSetupTool, "-install"}), 1);
+  } else {
+    // What the setup tool registers (until it is built here): the pages and their actions.
+    setPageText("", "Pages", "Page1;Page2;Page3;Page4;Page5");
+    setPageText("", "DataSource", kPluginKey);
+    setPageText("Page1", "ACTIONURLPNX", "\\Program Files\\ZelkoToday\\ZelkoMenu.exe;ZelkoAction.mnu");
+    setPageText("Page1", "SK2TEXT", "C.Manager");
+    setPageText("Page3", "SK2URL", ":MSCALENDAR");
+    setPageText("Page4", "ACTIONURLPNX", "\\Program Files\\ZelkoToday\\ZelkoSms.exe;-zelkotoday");
+    setPageText("Page4", "SK2URL", "\\Windows\\tmail.exe;-service \"SMS\"");
+    setPageText("Page4", "SK2TEXT", "SMS");
+  }
+  for (const char* layout : {"currentPortrait", "currentLandscape"}) {
+    runInstaller(std::string("-addchange -silent -plg:\\Program Files\\ZelkoToday\\ZelkoToday.plg -cpr:") + layout);
+    ASSERT_EQ(status("ErrorNumber"), "0") << layout << ": " << status("ErrorDescription");
+  }
+}
+
+void HomeDeviceTest::TearDown() {
+  if (engineStarted_) {
+    tool({"exec", "--wait", kController, "-stop"});
+    tool({"down"});
+  }
+  InstallerTest::TearDown();
+}
+
+void HomeDeviceTest::startEngine() {
+  ASSERT_EQ(tool({"up"}), 0);
+  engineStarted_ = true;
+  ASSERT_EQ(tool({"clock", "set", "2026-12-31 23:59"}), 0);
+  ASSERT_EQ(tool({"battery", "42", "--no-ac"}), 0);
+  ASSERT_EQ(tool({"exec", "--wait", kController, "-update"}), 1);
+  // The engine's first refresh ends with the date.
+  auto text = [&](const char* name) {
+    auto v = platform().registry().getValue(platform::Root::kLocalMachine, std::string(kPluginKey) + "\\Page1", name);
+    return v.ok() ? v->text : std::string();
+  };
+  ASSERT_TRUE(waitFor([&] { return text("BattVal") == "42%" && text("Today") == "Thursday 31 December"; }));
+}
+
+void HomeDeviceTest::setPageText(const std::string& page, const std::string& name, const std::string& text) {
+  std::string key = page.empty() ? std::string(kPluginKey) : std::string(kPluginKey) + "\\" + page;
+  ASSERT_TRUE(platform().registry().setValue(platform::Root::kLocalMachine, key, name, platform::RegValue::Text(text)).ok());
+}
+
+void HomeDeviceTest::writeBatch(const std::string& page, const std::string& name, const std::string& text) {
+  setPageText("", "Updated", "0");
+  setPageText(page, name, text);
+  setPageText("", "Updated", "1");
+}
+
+int HomeDeviceTest::get(const ServedHome& served, const std::string& path, std::string* body) {
+  httplib::Client client("127.0.0.1", served.port());
+  auto res = client.Get(path.c_str());
+  if (!res) return -1;
+  if (body) *body = res->body;
+  return res->status;
+}
+
+int HomeDeviceTest::post(const ServedHome& served, const std::string& path, const std::string& form,
+                         std::string* body, bool fromPage) {
+  httplib::Client client("127.0.0.1", served.port());
+  httplib::Headers headers;
+  if (fromPage) headers.emplace("X-Zelko-Home", "1");
+  auto res = client.Post(path.c_str(), headers, form, "application/x-www-form-urlencoded");
+  if (!res) return -1;
+  if (body) *body = res->body;
+  return res->status;
+}
+
+}  // namespace zelko::testing
