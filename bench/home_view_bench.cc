@@ -60,12 +60,13 @@ bool makeDevice() {
          zd({"exec", "--wait", controller, "-update"}, 1);
 }
 
+// The levels stay above the critical one, which would start the radio switcher each time.
 void BM_BatteryChangeToPage(benchmark::State& state) {
   bool low = false;
   for (auto _ : state) {
     low = !low;
-    if (!zd({"battery", low ? "9" : "42", "--no-ac"}) ||
-        !gEvents->next("screen", low ? "battery_1.png" : "battery_3.png")) {
+    if (!zd({"battery", low ? "25" : "42", "--no-ac"}) ||
+        !gEvents->next("screen", low ? "battery_2.png" : "battery_3.png")) {
       state.SkipWithError("the new battery image never came");
       return;
     }
@@ -84,7 +85,7 @@ void BM_BatteryWriteToPage(benchmark::State& state) {
   bool low = false;
   for (auto _ : state) {
     low = !low;
-    if (!power.setBattery(low ? 9 : 42, false).ok() || !gEvents->next("screen", low ? "battery_1.png" : "battery_3.png")) {
+    if (!power.setBattery(low ? 25 : 42, false).ok() || !gEvents->next("screen", low ? "battery_2.png" : "battery_3.png")) {
       state.SkipWithError("the new battery image never came");
       return;
     }

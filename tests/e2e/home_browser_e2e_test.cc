@@ -1,6 +1,6 @@
 // The served home screen in a real browser (headless Chromium through chromedriver): what a
 // person sees after start, a change arriving without reload, a panel's popup menu opened
-// and answered in the page, a menu entry moving the focus, a question box answered there.
+// and answered in the page, a menu entry moving the focus, the setup tool's question box answered there.
 // Skipped when chromium or chromedriver is not installed.
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -139,15 +139,18 @@ TEST_F(HomeInBrowser, ArrowKeysAndSwipesMoveTheFocus) {
   EXPECT_NE(home.find("page\tPage3"), std::string::npos) << home;
 }
 
-TEST_F(HomeInBrowser, AQuestionBoxIsAnsweredInThePage) {
+TEST_F(HomeInBrowser, TheSetupToolsQuestionIsAnsweredInThePage) {
   openHome();
-  int pid = startProbe("ask Panels \"Disable Page2\"");
-  ASSERT_NE(pid, 0);
+  auto run = platform().shell().execute(
+      {"\\Program Files\\ZelkoToday\\ZelkoTools.exe", "-panels:Page4", false, std::chrono::milliseconds(-1)});
+  ASSERT_TRUE(run.ok()) << run.status().message();
   ASSERT_TRUE(browser_->waitUntil("!overlay.hidden && overlay.querySelector('.box')"));
-  EXPECT_EQ(browser_->text("return overlay.querySelector('.box p').textContent;"), "Disable Page2");
+  EXPECT_EQ(browser_->text("return overlay.querySelector('.box p').textContent;"), "Disable Page4");
   clickButton("Yes");
-  EXPECT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
-  EXPECT_EQ(exitCodeOf(pid), 0);  // Yes
+  EXPECT_TRUE(waitFor([&] { return exitCodeOf(run->pid).has_value(); }));
+  EXPECT_EQ(exitCodeOf(run->pid), 1);  // the list was changed
+  EXPECT_EQ(platform().registry().getValue(platform::Root::kLocalMachine, "Software\\Microsoft\\CHome\\ZelkoToday", "Pages")->text,
+            "Page1;Page2;Page3;Page5");
   EXPECT_TRUE(browser_->waitUntil("overlay.hidden"));
 }
 

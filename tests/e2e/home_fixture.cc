@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <chrono>
+
 #include "platform/platform.h"
 
 namespace zelko::testing {
@@ -58,6 +60,25 @@ void HomeDeviceTest::startEngine() {
     return v.ok() ? v->text : std::string();
   };
   ASSERT_TRUE(waitFor([&] { return text("BattVal") == "42%" && text("Today") == "Thursday 31 December"; }));
+  // The engine starts the providers at once; their batches must not fall into a test's.
+  // Quiet means only the engine running, for half a second.
+  auto busySince = std::chrono::steady_clock::now();
+  ASSERT_TRUE(waitFor([&] {
+    auto now = std::chrono::steady_clock::now();
+    if (programsRunning() != 1) busySince = now;
+    return now - busySince > std::chrono::milliseconds(500);
+  }, std::chrono::seconds(30))) << "programs still running";
+}
+
+int HomeDeviceTest::programsRunning() {
+  std::string journal;
+  if (tool({"journal"}, &journal) != 0) return -1;
+  int running = 0;
+  for (size_t at = 0; (at = journal.find('\t', at)) != std::string::npos; ++at) {
+    if (journal.compare(at, 8, "\tlaunch\t") == 0 && journal.find("\"ok\":true", at) < journal.find('\n', at)) ++running;
+    if (journal.compare(at, 6, "\texit\t") == 0) --running;
+  }
+  return running;
 }
 
 void HomeDeviceTest::setPageText(const std::string& page, const std::string& name, const std::string& text) {

@@ -13,7 +13,6 @@
 //   read KEY SECONDS            reads values of KEY until SECONDS passed
 //   echo KEY NAME               on each change of HKLM KEY NAME posts WM_USER+1 to the window
 //                               of class BenchHost; ends on message 1127 to it or after 60 s
-//   ask CAPTION TEXT            a question box; ends with 0 for Yes, 2 for No
 //
 // Every registry failure ends the probe with exit code 1.
 #include <chrono>
@@ -144,6 +143,5 @@ int main(int argc, char** argv) {
   if (a[0] == "write") return write(p, a);
   if (a[0] == "read") return read(p, a);
   if (a[0] == "echo") return echo(p, a);
-  if (a[0] == "ask" && a.size() == 3) return p.ui().askYesNo(a[1], a[2]) ? 0 : 2;
   return 0;  // a launch notification's name, or anything else: nothing to do
 }
