@@ -160,7 +160,7 @@ TEST_F(ContactsEndToEnd, MenuFileForEachMixOfNumbersAndPreparedTexts) {
     EXPECT_NE(shown.find(label), std::string::npos) << label << " in " << shown;
   }
 
-  ASSERT_TRUE(waitFor([&] { return allLaunchesEnded(); }));
+  ASSERT_TRUE(waitFor([&] { return launchesRunning() == 0; }));
   ASSERT_EQ(contacts("-action:1"), 0);
   EXPECT_EQ(readFile(installed("ZelkoContacts.mnu")),
             "[Menu]\r\nCall 0145=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:0145\r\n\r\n");

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <thread>
 
 extern char** environ;
@@ -81,6 +82,19 @@ std::optional<int> EndToEndTest::exitCodeOf(int pid) {
     if (at != std::string::npos) return std::atoi(e.c_str() + at + tag.size());
   }
   return std::nullopt;
+}
+
+int EndToEndTest::launchesRunning() {
+  std::set<int> running;
+  for (const auto& e : journalEvents("launch")) {
+    size_t at = e.find("\"pid\":");
+    if (at != std::string::npos && e.compare(at + 6, 4, "null") != 0) running.insert(std::atoi(e.c_str() + at + 6));
+  }
+  for (const auto& e : journalEvents("exit")) {
+    size_t at = e.find("\"pid\":");
+    if (at != std::string::npos) running.erase(std::atoi(e.c_str() + at + 6));
+  }
+  return static_cast<int>(running.size());
 }
 
 }  // namespace zelko::testing

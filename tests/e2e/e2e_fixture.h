@@ -35,6 +35,8 @@ class EndToEndTest : public DeviceTest {
                       std::chrono::milliseconds limit = std::chrono::seconds(10));
   // The exit code the journal recorded for a pid, once it is there.
   std::optional<int> exitCodeOf(int pid);
+  // Programs the journal shows started and not yet ended (a resident engine counts).
+  int launchesRunning();
 };
 
 }  // namespace zelko::testing

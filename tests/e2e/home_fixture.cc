@@ -65,20 +65,9 @@ void HomeDeviceTest::startEngine() {
   auto busySince = std::chrono::steady_clock::now();
   ASSERT_TRUE(waitFor([&] {
     auto now = std::chrono::steady_clock::now();
-    if (programsRunning() != 1) busySince = now;
+    if (launchesRunning() != 1) busySince = now;
     return now - busySince > std::chrono::milliseconds(500);
   }, std::chrono::seconds(30))) << "programs still running";
-}
-
-int HomeDeviceTest::programsRunning() {
-  std::string journal;
-  if (tool({"journal"}, &journal) != 0) return -1;
-  int running = 0;
-  for (size_t at = 0; (at = journal.find('\t', at)) != std::string::npos; ++at) {
-    if (journal.compare(at, 8, "\tlaunch\t") == 0 && journal.find("\"ok\":true", at) < journal.find('\n', at)) ++running;
-    if (journal.compare(at, 6, "\texit\t") == 0) --running;
-  }
-  return running;
 }
 
 void HomeDeviceTest::setPageText(const std::string& page, const std::string& name, const std::string& text) {

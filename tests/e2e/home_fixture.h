@@ -18,8 +18,6 @@ class HomeDeviceTest : public InstallerTest {
   // Starts the services and the engine at 2026-12-31 23:59, battery 42 %, and waits for
   // the engine's first values and the end of the providers it starts.
   void startEngine();
-  // Programs launched and not yet ended, from the journal (the resident engine counts).
-  int programsRunning();
   void setPageText(const std::string& page, const std::string& name, const std::string& text);
   // Writes `text` as `name` of `page` inside an update bracket, as the programs do.
   void writeBatch(const std::string& page, const std::string& name, const std::string& text);
