@@ -43,8 +43,11 @@ class SimItems final : public Items {
 
  private:
   Result<Database*> db();
-  // The items as stored: a series with a zone of its own has its start and end in it.
-  Result<std::vector<Item>> readItems(Database& db, ItemFolder folder, int64_t oid);
+  // The items as stored (every one of `folder` when `oid` is negative, in oid order): a
+  // series with a zone of its own has its start and end in it. `keep`, when given, sees
+  // each item as it is read, may change it, and says whether it is kept.
+  Result<std::vector<Item>> readItems(Database& db, ItemFolder folder, int64_t oid,
+                                      const std::function<bool(Item&)>& keep = nullptr);
   // An item as callers see it: every time in device time.
   void toDeviceTime(Item& item);
   std::optional<ItemFolder> folderOf(Database& db, uint32_t oid);
