@@ -322,14 +322,35 @@ Result<std::string> SimItems::contactPicture(uint32_t oid) {
 }
 
 std::optional<Occurrence> SimItems::occurrenceOn(uint32_t oid, const DateTime& day) {
-  auto d = db();
-  if (!d.ok() || folderOf(**d, oid) != ItemFolder::kCalendar) return std::nullopt;
-  auto found = readItems(**d, ItemFolder::kCalendar, oid);
+  auto found = occurrencesOn({oid}, day, 1);
   if (!found.ok() || found->empty()) return std::nullopt;
-  const auto& series = std::get<Appointment>(found->front());
-  auto clock = SeriesClock::open(series.timeZone, clock_);
-  if (!clock.ok()) return std::nullopt;
-  return occurrenceOnDay(series, day, *clock);
+  return found->front();
+}
+
+Result<std::vector<Occurrence>> SimItems::occurrencesOn(const std::vector<uint32_t>& oids,
+                                                        const DateTime& firstDay, int days) {
+  if (days > kMaxOccurrenceDays) {
+    return Status::Invalid("occurrences of " + std::to_string(days) + " days asked for at once");
+  }
+  auto d = db();
+  if (!d.ok()) return d.status();
+  std::vector<Occurrence> out;
+  // Only appointments have a row in their table, so a contact's oid reads nothing.
+  Status s = (*d)->read([&] {
+    for (uint32_t oid : oids) {
+      auto found = readItems(**d, ItemFolder::kCalendar, oid);
+      if (!found.ok()) return found.status();
+      if (found->empty()) continue;
+      const auto& series = std::get<Appointment>(found->front());
+      auto clock = SeriesClock::open(series.timeZone, clock_);
+      if (!clock.ok()) continue;  // checked when stored: only a damaged store gets here
+      std::vector<Occurrence> mine = occurrencesOnDays(series, firstDay, days, *clock);
+      out.insert(out.end(), mine.begin(), mine.end());
+    }
+    return Status::Ok();
+  });
+  if (!s.ok()) return s;
+  return out;
 }
 
 Result<uint32_t> SimItems::newOid(Database& db, ItemFolder folder) {

@@ -33,6 +33,8 @@ class SimItems final : public Items {
   Result<Appointment> appointment(uint32_t oid) override;
   Result<std::string> contactPicture(uint32_t oid) override;
   std::optional<Occurrence> occurrenceOn(uint32_t oid, const DateTime& day) override;
+  Result<std::vector<Occurrence>> occurrencesOn(const std::vector<uint32_t>& oids, const DateTime& firstDay,
+                                                int days) override;
   Status enableChangeNotifications(ItemFolder folder, WindowHandle window) override;
   Result<std::vector<uint32_t>> addContacts(const std::vector<NewContact>& contacts) override;
   Result<std::vector<uint32_t>> addAppointments(const std::vector<Appointment>& appointments) override;
