@@ -30,7 +30,8 @@ std::map<int, DateTime> walkedStarts(const std::string& rule, const DateTime& fi
   std::map<int, DateTime> out;
   for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t) && t.year < 2026;
        t = icalrecur_iterator_next(it)) {
-    out.emplace(t.year * 10000 + t.month * 100 + t.day, DateTime{t.year, t.month, 0, t.day, t.hour, t.minute, t.second});
+    DateTime start{t.year, t.month, 0, t.day, t.hour, t.minute, t.second};
+    out.emplace(t.year * 10000 + t.month * 100 + t.day, start);
   }
   icalrecur_iterator_free(it);
   return out;
@@ -78,8 +79,8 @@ TEST_F(RecurrenceSteps, DailyAndWeeklySeriesMatchLibicalWalkedFromTheirStart) {
             got.push_back(o.start);
             EXPECT_EQ(toEpochMs(o.end) - toEpochMs(o.start), 3600000);
           }
-          ASSERT_EQ(got.size(), expected.size()) << rule << " from " << toEpochMs(first) << " offset " << offset
-                                                 << " days " << days;
+          ASSERT_EQ(got.size(), expected.size())
+              << rule << " from " << toEpochMs(first) << " offset " << offset << " days " << days;
           for (size_t i = 0; i < got.size(); ++i) {
             EXPECT_EQ(toEpochMs(got[i]), toEpochMs(expected[i])) << rule << " offset " << offset;
           }
