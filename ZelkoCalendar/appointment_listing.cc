@@ -25,6 +25,24 @@ bool fetchAppointment(OutlookStore& store, uint32_t oid) {
   return store.fetch(oid) && std::holds_alternative<platform::Appointment>(*store.lastItem());
 }
 
+// An entry with the place of its item in the walk, which orders entries that start
+// together.
+struct Placed {
+  Entry entry;
+  size_t item;
+};
+
+// The occurrences of the recurring items `series`, walked as items `places`, appended to
+// `out` under their items' places.
+void placeOccurrences(const std::vector<uint32_t>& series, const std::vector<size_t>& places,
+                      platform::Items& items, const DateTime& now, std::vector<Placed>& out) {
+  size_t k = 0;
+  for (const Entry& e : occurrenceEntries(series, items, now)) {
+    while (k < series.size() && series[k] != e.oid) ++k;
+    if (k < series.size()) out.push_back({e, places[k]});
+  }
+}
+
 }  // namespace
 
 std::string recordKey(std::string_view store, int i) {
@@ -39,18 +57,32 @@ std::string windowRestriction(std::string_view todayText, std::string_view endTe
 
 std::vector<Entry> collectEntries(OutlookStore& store, platform::Items& items,
                                   std::string_view restriction, const DateTime& now) {
-  std::vector<Entry> entries;
+  std::vector<Placed> placed;
+  // Series are expanded together once the walk is over: one read of the store for all.
+  std::vector<uint32_t> series;
+  std::vector<size_t> seriesPlaces;
   if (store.find(restriction)) {
+    size_t place = 0;
     do {
       const auto* item = std::get_if<platform::Appointment>(&*store.lastItem());
       if (!item) continue;
-      std::vector<Entry> pieces = entriesOf(*item, items, now);
-      entries.insert(entries.end(), pieces.begin(), pieces.end());
+      if (item->recurring) {
+        series.push_back(item->oid);
+        seriesPlaces.push_back(place);
+      } else {
+        for (const Entry& e : entriesOf(*item, items, now)) placed.push_back({e, place});
+      }
+      ++place;
     } while (store.next());
   }
-  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return platform::toEpochMs(a.start) < platform::toEpochMs(b.start);
+  placeOccurrences(series, seriesPlaces, items, now, placed);
+  std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+    int64_t as = platform::toEpochMs(a.entry.start), bs = platform::toEpochMs(b.entry.start);
+    return as != bs ? as < bs : a.item < b.item;
   });
+  std::vector<Entry> entries;
+  entries.reserve(placed.size());
+  for (const Placed& p : placed) entries.push_back(p.entry);
   return entries;
 }
 

@@ -43,22 +43,25 @@ void allDayEntries(const platform::Appointment& item, int64_t todayMs, std::vect
   }
 }
 
-void occurrenceEntries(const platform::Appointment& item, platform::Items& items,
-                       const DateTime& now, std::vector<Entry>& out) {
-  int64_t dayMs = toEpochMs(midnightOf(now));
-  for (int d = 0; d < kScanDays; ++d, dayMs += kDayMs) {
-    std::optional<platform::Occurrence> o = items.occurrenceOn(item.oid, fromEpochMs(dayMs));
-    if (o && toEpochMs(now) < toEpochMs(o->end)) out.push_back({o->start, o->end, o->oid});
-  }
-}
-
 }  // namespace
+
+std::vector<Entry> occurrenceEntries(const std::vector<uint32_t>& series, platform::Items& items,
+                                     const DateTime& now) {
+  std::vector<Entry> out;
+  // A store that cannot be read now gives no occurrences, as it gives no items.
+  auto found = items.occurrencesOn(series, midnightOf(now), kScanDays);
+  if (!found.ok()) return out;
+  for (const platform::Occurrence& o : *found) {
+    if (toEpochMs(now) < toEpochMs(o.end)) out.push_back({o.start, o.end, o.oid});
+  }
+  return out;
+}
 
 std::vector<Entry> entriesOf(const platform::Appointment& item, platform::Items& items,
                              const DateTime& now) {
   std::vector<Entry> out;
   if (item.recurring) {
-    occurrenceEntries(item, items, now, out);
+    out = occurrenceEntries({item.oid}, items, now);
   } else if (item.allDay) {
     allDayEntries(item, toEpochMs(midnightOf(now)), out);
   } else if (toEpochMs(now) < toEpochMs(item.end)) {

@@ -26,5 +26,10 @@ struct Entry {
 // today are left out. Occurrences come from `items`.
 std::vector<Entry> entriesOf(const platform::Appointment& item, platform::Items& items,
                              const platform::DateTime& now);
+// The entries of the recurring items `series` (object ids) at `now`, as entriesOf gives
+// them item by item, in the order of `series` and then of the days; the store reads and
+// expands each series once for all the days.
+std::vector<Entry> occurrenceEntries(const std::vector<uint32_t>& series, platform::Items& items,
+                                     const platform::DateTime& now);
 
 }  // namespace zelko::calendar

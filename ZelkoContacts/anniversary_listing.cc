@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ZelkoContacts/anniversary_display.h"
 #include "ZelkoContacts/contact_records.h"
@@ -33,17 +34,56 @@ std::string dayKey(int year, int month, int day) {
   return key;
 }
 
+// A date that qualified, before its texts are made: most never reach the records.
+struct Candidate {
+  int key = 0;  // the next occurrence, yyyyMMdd
+  int years = 0;
+  uint32_t oid = 0;
+  bool isBirthday = true;
+};
+
+int keyNumber(const std::string& key) { return std::atoi(key.c_str()); }
+
+// The next occurrence of `stored` from `todayKey` through `endKey` (yyyyMMdd), in `year`
+// or the next one.
+std::optional<Candidate> nextDay(const DateTime& stored, int year, int todayKey, int endKey) {
+  for (int y : {year, year + 1}) {
+    int day = std::min(stored.day, platform::daysInMonth(y, stored.month));
+    int key = y * 10000 + stored.month * 100 + day;
+    if (key < todayKey || key > endKey) continue;
+    Candidate c;
+    c.key = key;
+    c.years = y - stored.year;
+    return c;
+  }
+  return std::nullopt;
+}
+
+EventEntry entryOf(const Candidate& c) {
+  int year = c.key / 10000, month = c.key / 100 % 100, day = c.key % 100;
+  char text[24];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d", day, month, year);
+  EventEntry entry;
+  entry.oid = c.oid;
+  entry.sortKey = dayKey(year, month, day);
+  entry.dateText = text;
+  entry.years = c.years;
+  entry.isBirthday = c.isBirthday;
+  return entry;
+}
+
 void collectKind(OutlookStore& store, const ListingWindow& window, bool birthdays,
-                 std::vector<EventEntry>& entries) {
+                 std::vector<Candidate>& out) {
   if (!store.find(birthdays ? kBirthdayRestriction : kAnniversaryRestriction)) return;
+  const int todayKey = keyNumber(window.todayKey), endKey = keyNumber(window.endKey);
   do {
     const ContactRecord& c = store.record();
     std::optional<DateTime> stored = fromAutomationDate(birthdays ? c.birthday : c.anniversary);
     if (!stored) continue;
-    if (std::optional<EventEntry> entry = nextOccurrence(*stored, window)) {
-      entry->oid = c.oid;
-      entry->isBirthday = birthdays;
-      entries.push_back(std::move(*entry));
+    if (std::optional<Candidate> found = nextDay(*stored, window.year, todayKey, endKey)) {
+      found->oid = c.oid;
+      found->isBirthday = birthdays;
+      out.push_back(*found);
     }
   } while (store.next());
 }
@@ -88,31 +128,23 @@ ListingWindow listingWindow(const DateTime& localNow, int days) {
 }
 
 std::optional<EventEntry> nextOccurrence(const DateTime& stored, const ListingWindow& window) {
-  for (int year : {window.year, window.year + 1}) {
-    int day = std::min(stored.day, platform::daysInMonth(year, stored.month));
-    std::string key = dayKey(year, stored.month, day);
-    if (key < window.todayKey || key > window.endKey) continue;
-    char text[24];
-    std::snprintf(text, sizeof text, "%02d/%02d/%04d", day, stored.month, year);
-    EventEntry entry;
-    entry.sortKey = std::move(key);
-    entry.dateText = text;
-    entry.years = year - stored.year;
-    return entry;
-  }
-  return std::nullopt;
+  std::optional<Candidate> found =
+      nextDay(stored, window.year, keyNumber(window.todayKey), keyNumber(window.endKey));
+  if (!found) return std::nullopt;
+  return entryOf(*found);
 }
 
 std::vector<EventEntry> collectEntries(OutlookStore& store, const ListingWindow& window,
                                        bool birthdays, bool anniversaries) {
-  std::vector<EventEntry> entries;
-  if (birthdays) collectKind(store, window, true, entries);
-  if (anniversaries) collectKind(store, window, false, entries);
+  std::vector<Candidate> found;
+  if (birthdays) collectKind(store, window, true, found);
+  if (anniversaries) collectKind(store, window, false, found);
   // Every candidate is sorted before the cut, so a full address book still shows the
   // nearest dates rather than whichever the store happened to hand out first.
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const EventEntry& a, const EventEntry& b) { return a.sortKey < b.sortKey; });
-  if (entries.size() > kMaxEntries) entries.resize(kMaxEntries);
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+  std::vector<EventEntry> entries;
+  for (size_t i = 0; i < found.size() && i < kMaxEntries; ++i) entries.push_back(entryOf(found[i]));
   return entries;
 }
 

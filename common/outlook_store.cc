@@ -99,10 +99,12 @@ void OutlookStore::open(platform::WindowHandle ownerWindow) {
 void OutlookStore::openDefaultFolder(ItemFolder folder) {
   session_.walk_.reset();
   session_.folder_.reset();
-  itemCount_ = 0;
-  if (!usable()) return;
-  session_.folder_ = folder;
-  itemCount_ = session_.platform_.items().count(folder);
+  if (usable()) session_.folder_ = folder;
+}
+
+size_t OutlookStore::itemCount() const {
+  if (!usable() || !session_.folder_) return 0;
+  return session_.platform_.items().count(*session_.folder_);
 }
 
 void OutlookStore::read(platform::Item item) {
@@ -197,7 +199,6 @@ void OutlookStore::close() {
   session_.created_ = false;
   session_.loggedOn_ = false;
   session_.owner_ = 0;
-  itemCount_ = 0;
 }
 
 }  // namespace zelko

@@ -74,8 +74,8 @@ class OutlookStore {
   // Logs on with `ownerWindow` as the receiver of change messages. Does nothing while the
   // session is open already: the first owner stays.
   void open(platform::WindowHandle ownerWindow = 0);
-  // Takes the folder's items as the session's collection; itemCount() is their number.
-  // Fails quietly (an empty collection) when not logged on.
+  // Takes the folder's items as the session's collection. Fails quietly (an empty
+  // collection) when not logged on.
   void openDefaultFolder(platform::ItemFolder folder);
   // Reads the first match into record() and holds the next one; false when nothing
   // matches (record() keeps what it held), the restriction is malformed or the store is
@@ -104,7 +104,8 @@ class OutlookStore {
   void close();
 
   bool loggedOn() const { return session_.loggedOn_; }
-  size_t itemCount() const { return itemCount_; }
+  // The number of items in the collection now, counted when asked: most runs never ask.
+  size_t itemCount() const;
   const ContactRecord& record() const { return record_; }
   // The item read last by find, next or fetch (a contact or an appointment); nullopt
   // before the first read.
@@ -117,7 +118,6 @@ class OutlookStore {
   bool usable() const { return session_.created_ && session_.loggedOn_; }
 
   OutlookSession& session_;
-  size_t itemCount_ = 0;
   std::optional<platform::Item> current_;
   std::optional<platform::Item> lastItem_;
   ContactRecord record_;

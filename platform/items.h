@@ -82,6 +82,9 @@ inline uint32_t itemOid(const Item& item) {
   return std::visit([](const auto& i) { return i.oid; }, item);
 }
 
+// The most days occurrencesOn looks at in one call.
+constexpr int kMaxOccurrenceDays = 3660;
+
 struct Occurrence {
   uint32_t oid = 0;
   DateTime start, end;
@@ -139,6 +142,12 @@ class Items {
   // not recur. A series with a time zone is expanded there: its occurrence on a device day
   // may be that of another day in its own zone.
   virtual std::optional<Occurrence> occurrenceOn(uint32_t oid, const DateTime& day) = 0;
+  // occurrenceOn for each of `oids` on each of `days` device-local days from `firstDay`,
+  // each series read and expanded once: the occurrences there are, in the order of `oids`
+  // and, for each, of the days. IoError when the store cannot be read; Invalid for more
+  // than kMaxOccurrenceDays days.
+  virtual Result<std::vector<Occurrence>> occurrencesOn(const std::vector<uint32_t>& oids,
+                                                        const DateTime& firstDay, int days) = 0;
 
   // From now on, each change to an item of `folder` by another process posts kItemAdded,
   // kItemDeleted or kItemChanged to `window` with lParam = the folder number: one message

@@ -225,6 +225,8 @@ Status Database::transact(bool immediate, const std::function<Status()>& body) {
 
 Status Database::write(const std::function<Status()>& body) { return transact(true, body); }
 
+Status Database::read(const std::function<Status()>& body) { return transact(false, body); }
+
 Status Database::writeUnlessSettled(const std::function<Result<bool>()>& settled,
                                    const std::function<Status()>& body) {
   auto whole = [&]() -> Status {

@@ -83,6 +83,10 @@ class Database {
   // that several changes (a setting and the state value that mirrors it) are one
   // transaction.
   Status write(const std::function<Status()>& body);
+  // Runs `body` inside one read transaction (BEGIN ... COMMIT), so that many reads see one
+  // state of the store and take its locks once. Holds lock() throughout; inside a write,
+  // joins it.
+  Status read(const std::function<Status()>& body);
   // For a write that is often not needed: runs `settled` in a transaction that starts as
   // a read, and ends there without the write lock when it says true (nothing to change);
   // else runs `body` in the same transaction, which takes the write lock then. When

@@ -241,20 +241,23 @@ std::string icuShortTimePicture(std::string_view localeName) {
   return picture.empty() ? kFallbackShortTime : picture;
 }
 
-IcuLocale::IcuLocale(std::string_view localeName)
-    : name_(localeName),
-      names_(loadLocaleNames(localeName)),
-      shortDate_(icuShortDatePicture(localeName)),
-      shortTime_(icuShortTimePicture(localeName)) {
+IcuLocale::IcuLocale(std::string_view localeName) : name_(localeName) {
   std::replace(name_.begin(), name_.end(), '_', '-');
 }
 
+const IcuLocale::Data& IcuLocale::data() {
+  std::call_once(loaded_, [this] {
+    data_ = {loadLocaleNames(name_), icuShortDatePicture(name_), icuShortTimePicture(name_)};
+  });
+  return data_;
+}
+
 std::string IcuLocale::formatDate(std::string_view picture, const DateTime& t) {
-  return formatDatePicture(picture, t, names_);
+  return formatDatePicture(picture, t, data().names);
 }
 
 std::string IcuLocale::formatTime(std::string_view picture, const DateTime& t) {
-  return formatTimePicture(picture, t, names_);
+  return formatTimePicture(picture, t, data().names);
 }
 
 }  // namespace zelko::platform::sim

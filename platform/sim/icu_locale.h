@@ -2,6 +2,7 @@
 // through the shared Windows picture code.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -25,21 +26,28 @@ std::string icuPatternToPicture(std::string_view icuPattern);
 
 class IcuLocale final : public Locale {
  public:
-  // Reads everything from ICU once, so formatting later costs no ICU call.
+  // Reads everything from ICU once, at the first use, so formatting later costs no ICU
+  // call and a program that formats nothing never reads it.
   explicit IcuLocale(std::string_view localeName);
 
   // The name given to the constructor, with '-' between its parts ("fr-FR").
   std::string name() override { return name_; }
   std::string formatDate(std::string_view picture, const DateTime& t) override;
   std::string formatTime(std::string_view picture, const DateTime& t) override;
-  std::string shortDatePicture() override { return shortDate_; }
-  std::string shortTimePicture() override { return shortTime_; }
+  std::string shortDatePicture() override { return data().shortDate; }
+  std::string shortTimePicture() override { return data().shortTime; }
 
  private:
+  struct Data {
+    LocaleNames names;
+    std::string shortDate;
+    std::string shortTime;
+  };
+  const Data& data();
+
   std::string name_;
-  LocaleNames names_;
-  std::string shortDate_;
-  std::string shortTime_;
+  std::once_flag loaded_;
+  Data data_;
 };
 
 }  // namespace zelko::platform::sim

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,36 @@ bool excluded(const Appointment& a, const DateTime& start) {
   });
 }
 
+bool noneGiven(const short* list) { return list[0] == ICAL_RECURRENCE_ARRAY_MAX; }
+
+// The days between occurrences of a daily or weekly rule without BY parts, which repeats
+// its first start's wall time at that fixed step; nullopt for any other rule.
+std::optional<int64_t> fixedStepDays(const icalrecurrencetype& r) {
+  if (r.freq != ICAL_DAILY_RECURRENCE && r.freq != ICAL_WEEKLY_RECURRENCE) return std::nullopt;
+  for (const short* list : {r.by_second, r.by_minute, r.by_hour, r.by_day, r.by_month_day,
+                            r.by_year_day, r.by_week_no, r.by_month, r.by_set_pos}) {
+    if (!noneGiven(list)) return std::nullopt;
+  }
+  if (r.rscale && *r.rscale) return std::nullopt;
+  int64_t interval = r.interval < 1 ? 1 : r.interval;
+  return interval * (r.freq == ICAL_WEEKLY_RECURRENCE ? 7 : 1);
+}
+
+// The starts of a fixed-step rule's occurrences before `to`, from the first that can
+// reach `from`: counted from the series' start, so that COUNT needs no walk from there.
+void fixedStepStarts(const Appointment& a, const icalrecurrencetype& r, int64_t stepDays,
+                     int64_t from, int64_t to, const std::function<void(int64_t)>& keep) {
+  DateTime first = a.start;
+  first.millisecond = 0;  // libical's times have whole seconds
+  const int64_t firstMs = toEpochMs(first), stepMs = stepDays * kDayMs;
+  int64_t k = from > firstMs ? (from - firstMs) / stepMs : 0;
+  for (int64_t ms = firstMs + k * stepMs; ms < to; ms += stepMs, ++k) {
+    if (r.count > 0 && k >= r.count) break;
+    if (!icaltime_is_null_time(r.until) && icaltime_compare(toIcal(fromEpochMs(ms)), r.until) > 0) break;
+    keep(ms);
+  }
+}
+
 // The starts of the series' occurrences (wall times of its zone) from `from` to before
 // `to`, in milliseconds.
 std::vector<int64_t> startsBetween(const Appointment& a, int64_t from, int64_t to) {
@@ -83,6 +115,12 @@ std::vector<int64_t> startsBetween(const Appointment& a, int64_t from, int64_t t
   auto rule = readRule(a.recurrenceRule);
   if (!rule) {
     keep(toEpochMs(a.start));
+    return out;
+  }
+  // libical steps through a calendar for every occurrence it makes; the common daily and
+  // weekly series are counted out directly.
+  if (std::optional<int64_t> step = fixedStepDays(*rule)) {
+    fixedStepStarts(a, *rule, *step, from, to, keep);
     return out;
   }
   icalrecur_iterator* it = icalrecur_iterator_new(*rule, toIcal(a.start));
@@ -141,31 +179,37 @@ DateTime SeriesClock::toSeries(const DateTime& deviceWall) const {
   return fromEpochMs(utc + zone_->offsetMsAtUtc(utc));
 }
 
-std::optional<Occurrence> occurrenceOnDay(const Appointment& a, const DateTime& day, const SeriesClock& clock) {
-  if (a.recurrenceRule.empty() && a.recurrenceDates.empty()) return std::nullopt;
+std::vector<Occurrence> occurrencesOnDays(const Appointment& a, const DateTime& firstDay, int days,
+                                          const SeriesClock& clock) {
+  std::vector<Occurrence> out;
+  if ((a.recurrenceRule.empty() && a.recurrenceDates.empty()) || days < 1) return out;
   DateTime dayStart{};
-  dayStart.year = day.year;
-  dayStart.month = day.month;
-  dayStart.day = day.day;
-  if (!normalizeDateTime(dayStart)) return std::nullopt;
-  const int64_t deviceFrom = toEpochMs(dayStart), deviceTo = deviceFrom + kDayMs;
-  // The series' wall times that can land on this device day; a day either side covers
+  dayStart.year = firstDay.year;
+  dayStart.month = firstDay.month;
+  dayStart.day = firstDay.day;
+  if (!normalizeDateTime(dayStart)) return out;
+  const int64_t deviceFrom = toEpochMs(dayStart), deviceTo = deviceFrom + days * kDayMs;
+  // The series' wall times that can land on these device days; a day either side covers
   // any change of clocks in either zone.
   const int64_t from = toEpochMs(clock.toSeries(dayStart)) - kDayMs;
   const int64_t to = toEpochMs(clock.toSeries(fromEpochMs(deviceTo))) + kDayMs;
   const int64_t length = toEpochMs(a.end) - toEpochMs(a.start);
-  std::optional<Occurrence> found;
+  std::vector<std::optional<Occurrence>> found(static_cast<size_t>(days));
   for (int64_t ms : startsBetween(a, from, to)) {
     DateTime start = fromEpochMs(ms);
     if (excluded(a, start)) continue;
     DateTime onDevice = clock.toDevice(start);
     int64_t deviceMs = toEpochMs(onDevice);
     if (deviceMs < deviceFrom || deviceMs >= deviceTo) continue;
-    if (!found || deviceMs < toEpochMs(found->start)) {
-      found = Occurrence{a.oid, onDevice, clock.toDevice(fromEpochMs(ms + length))};
+    std::optional<Occurrence>& first = found[static_cast<size_t>((deviceMs - deviceFrom) / kDayMs)];
+    if (!first || deviceMs < toEpochMs(first->start)) {
+      first = Occurrence{a.oid, onDevice, clock.toDevice(fromEpochMs(ms + length))};
     }
   }
-  return found;
+  for (const auto& o : found) {
+    if (o) out.push_back(*o);
+  }
+  return out;
 }
 
 }  // namespace zelko::platform::sim

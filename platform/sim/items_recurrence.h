@@ -34,9 +34,12 @@ class SeriesClock {
   Clock* device_;
 };
 
-// The occurrence of `series` (its start, end, rule, exception and extra dates all wall
-// times of its own zone) that starts on the device-local calendar day of `day`, moved to
-// device time; nullopt when there is none or `series` does not recur.
-std::optional<Occurrence> occurrenceOnDay(const Appointment& series, const DateTime& day, const SeriesClock& clock);
+// For each of `days` device-local calendar days from that of `firstDay`, the first
+// occurrence of `series` (its start, end, rule, exception and extra dates all wall times
+// of its own zone) that starts on it, moved to device time; days without one are left
+// out, and a series that does not recur has none. The series is expanded once for all
+// the days.
+std::vector<Occurrence> occurrencesOnDays(const Appointment& series, const DateTime& firstDay, int days,
+                                          const SeriesClock& clock);
 
 }  // namespace zelko::platform::sim

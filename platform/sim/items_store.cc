@@ -228,7 +228,8 @@ size_t SimItems::count(ItemFolder folder) {
   return n;
 }
 
-Result<std::vector<Item>> SimItems::readItems(Database& db, ItemFolder folder, int64_t oid) {
+Result<std::vector<Item>> SimItems::readItems(Database& db, ItemFolder folder, int64_t oid,
+                                              const std::function<bool(Item&)>& keep) {
   bool contacts = folder == ItemFolder::kContacts;
   std::string sql = contacts ? kContactColumns : kAppointmentColumns;
   sql += oid < 0 ? " ORDER BY oid" : " WHERE oid = ?";
@@ -237,11 +238,8 @@ Result<std::vector<Item>> SimItems::readItems(Database& db, ItemFolder folder, i
   if (oid >= 0) q.bind(1, oid);
   std::vector<Item> out;
   while (q.step()) {
-    if (contacts) {
-      out.emplace_back(readContact(q));
-    } else {
-      out.emplace_back(readAppointment(q));
-    }
+    Item item = contacts ? Item(readContact(q)) : Item(readAppointment(q));
+    if (!keep || keep(item)) out.push_back(std::move(item));
   }
   bool ok = q.ok();
   q.reset();
@@ -256,16 +254,13 @@ Result<std::unique_ptr<ItemWalk>> SimItems::find(ItemFolder folder, std::string_
   if (!d.ok()) return d.status();
   // The matches are taken at once rather than read row by row as the caller walks: a
   // resident program holding a read transaction open would stop the store's checkpoints.
-  auto all = readItems(**d, folder, -1);
-  if (!all.ok()) return all.status();
-  std::vector<Item> matches;
-  matches.reserve(all->size());
-  for (Item& item : *all) {
+  // Each row is matched as it is read, so only the matches are ever held.
+  auto matches = readItems(**d, folder, -1, [&](Item& item) {
     toDeviceTime(item);
-    bool hit = std::visit([&](const auto& i) { return r->matches(i); }, item);
-    if (hit) matches.push_back(std::move(item));
-  }
-  return std::unique_ptr<ItemWalk>(new SnapshotWalk(std::move(matches)));
+    return std::visit([&](const auto& i) { return r->matches(i); }, item);
+  });
+  if (!matches.ok()) return matches.status();
+  return std::unique_ptr<ItemWalk>(new SnapshotWalk(std::move(*matches)));
 }
 
 std::optional<ItemFolder> SimItems::folderOf(Database& db, uint32_t oid) {
@@ -327,14 +322,35 @@ Result<std::string> SimItems::contactPicture(uint32_t oid) {
 }
 
 std::optional<Occurrence> SimItems::occurrenceOn(uint32_t oid, const DateTime& day) {
-  auto d = db();
-  if (!d.ok() || folderOf(**d, oid) != ItemFolder::kCalendar) return std::nullopt;
-  auto found = readItems(**d, ItemFolder::kCalendar, oid);
+  auto found = occurrencesOn({oid}, day, 1);
   if (!found.ok() || found->empty()) return std::nullopt;
-  const auto& series = std::get<Appointment>(found->front());
-  auto clock = SeriesClock::open(series.timeZone, clock_);
-  if (!clock.ok()) return std::nullopt;
-  return occurrenceOnDay(series, day, *clock);
+  return found->front();
+}
+
+Result<std::vector<Occurrence>> SimItems::occurrencesOn(const std::vector<uint32_t>& oids,
+                                                        const DateTime& firstDay, int days) {
+  if (days > kMaxOccurrenceDays) {
+    return Status::Invalid("occurrences of " + std::to_string(days) + " days asked for at once");
+  }
+  auto d = db();
+  if (!d.ok()) return d.status();
+  std::vector<Occurrence> out;
+  // Only appointments have a row in their table, so a contact's oid reads nothing.
+  Status s = (*d)->read([&] {
+    for (uint32_t oid : oids) {
+      auto found = readItems(**d, ItemFolder::kCalendar, oid);
+      if (!found.ok()) return found.status();
+      if (found->empty()) continue;
+      const auto& series = std::get<Appointment>(found->front());
+      auto clock = SeriesClock::open(series.timeZone, clock_);
+      if (!clock.ok()) continue;  // checked when stored: only a damaged store gets here
+      std::vector<Occurrence> mine = occurrencesOnDays(series, firstDay, days, *clock);
+      out.insert(out.end(), mine.begin(), mine.end());
+    }
+    return Status::Ok();
+  });
+  if (!s.ok()) return s;
+  return out;
 }
 
 Result<uint32_t> SimItems::newOid(Database& db, ItemFolder folder) {

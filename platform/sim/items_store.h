@@ -33,6 +33,8 @@ class SimItems final : public Items {
   Result<Appointment> appointment(uint32_t oid) override;
   Result<std::string> contactPicture(uint32_t oid) override;
   std::optional<Occurrence> occurrenceOn(uint32_t oid, const DateTime& day) override;
+  Result<std::vector<Occurrence>> occurrencesOn(const std::vector<uint32_t>& oids, const DateTime& firstDay,
+                                                int days) override;
   Status enableChangeNotifications(ItemFolder folder, WindowHandle window) override;
   Result<std::vector<uint32_t>> addContacts(const std::vector<NewContact>& contacts) override;
   Result<std::vector<uint32_t>> addAppointments(const std::vector<Appointment>& appointments) override;
@@ -43,8 +45,11 @@ class SimItems final : public Items {
 
  private:
   Result<Database*> db();
-  // The items as stored: a series with a zone of its own has its start and end in it.
-  Result<std::vector<Item>> readItems(Database& db, ItemFolder folder, int64_t oid);
+  // The items as stored (every one of `folder` when `oid` is negative, in oid order): a
+  // series with a zone of its own has its start and end in it. `keep`, when given, sees
+  // each item as it is read, may change it, and says whether it is kept.
+  Result<std::vector<Item>> readItems(Database& db, ItemFolder folder, int64_t oid,
+                                      const std::function<bool(Item&)>& keep = nullptr);
   // An item as callers see it: every time in device time.
   void toDeviceTime(Item& item);
   std::optional<ItemFolder> folderOf(Database& db, uint32_t oid);

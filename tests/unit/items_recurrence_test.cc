@@ -106,6 +106,25 @@ TEST_F(ItemsRecurrence, ExtraDatesAddOccurrencesAndMakeAnItemRecur) {
   EXPECT_FALSE(on(*dated, 2024, 3, 15));
 }
 
+TEST_F(ItemsRecurrence, SeveralSeriesOverSeveralDaysAtOnce) {
+  auto weekly = series(at(2024, 5, 6, 9), "FREQ=WEEKLY");  // Mondays
+  auto daily = series(at(2024, 5, 1, 9), "FREQ=DAILY", {at(2024, 5, 7)});
+  auto once = platform().items().addAppointment(meeting("once", at(2024, 5, 6, 9), at(2024, 5, 6, 10)));
+  ASSERT_TRUE(once.ok());
+  auto found = platform().items().occurrencesOn({daily, *once, weekly, 999}, at(2024, 5, 6, 12), 3);
+  ASSERT_TRUE(found.ok()) << found.status().message();
+  // By series in the order asked, then by day; the exception, the single item and the
+  // unknown id give nothing.
+  std::vector<std::pair<uint32_t, DateTime>> got;
+  for (const Occurrence& o : *found) got.push_back({o.oid, o.start});
+  std::vector<std::pair<uint32_t, DateTime>> expected = {
+      {daily, at(2024, 5, 6, 9)}, {daily, at(2024, 5, 8, 9)}, {weekly, at(2024, 5, 6, 9)}};
+  EXPECT_EQ(got, expected);
+
+  auto tooMany = platform().items().occurrencesOn({daily}, at(2024, 5, 6), kMaxOccurrenceDays + 1);
+  EXPECT_EQ(tooMany.status().code(), Status::Code::kInvalid);
+}
+
 TEST_F(ItemsRecurrence, RulesWithNumbersPastTheirRangeAreRefused) {
   // libical would read these as other numbers (COUNT=1215752191, INTERVAL=4464).
   for (const char* rule : {"FREQ=DAILY;COUNT=99999999999", "FREQ=DAILY;INTERVAL=70000", "FREQ=DAILY;COUNT=0"}) {
