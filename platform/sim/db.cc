@@ -193,6 +193,14 @@ Statement& Database::prepare(std::string_view sql) {
   return *entry.second;
 }
 
+int Database::control(const char* sql) {
+  Statement& s = prepare(sql);
+  s.step();
+  int rc = s.rc_ == SQLITE_DONE ? SQLITE_OK : s.rc_;
+  s.reset();
+  return rc;
+}
+
 Status Database::transact(bool immediate, const std::function<Status()>& body) {
   std::vector<std::function<void()>> then;
   {
@@ -202,7 +210,7 @@ Status Database::transact(bool immediate, const std::function<Status()>& body) {
     // busy (a checkpoint racing a writer) try again rather than hand the error to a program.
     int attempts = 0;
     for (;;) {
-      int rc = sqlite3_exec(db_, immediate ? "BEGIN IMMEDIATE" : "BEGIN", nullptr, nullptr, nullptr);
+      int rc = control(immediate ? "BEGIN IMMEDIATE" : "BEGIN");
       if (rc == SQLITE_OK) break;
       if (!isBusy(rc) || ++attempts > 100) return error("cannot begin a transaction");
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -210,12 +218,12 @@ Status Database::transact(bool immediate, const std::function<Status()>& body) {
     depth_ = 1;
     Status s = body();
     depth_ = 0;
-    if (s.ok() && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    if (s.ok() && control("COMMIT") != SQLITE_OK) {
       s = error("cannot commit");
     }
     then.swap(committed_);
     if (!s.ok()) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      control("ROLLBACK");
       return s;
     }
   }
@@ -243,7 +251,7 @@ Status Database::writeUnlessSettled(const std::function<Result<bool>()>& settled
 }
 
 Status Database::writeNested(const std::function<Status()>& body) {
-  if (sqlite3_exec(db_, "SAVEPOINT part", nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (control("SAVEPOINT part") != SQLITE_OK) {
     return error("cannot begin a part of a write");
   }
   size_t pending = committed_.size();
@@ -251,10 +259,10 @@ Status Database::writeNested(const std::function<Status()>& body) {
   Status s = body();
   --depth_;
   if (!s.ok()) {
-    sqlite3_exec(db_, "ROLLBACK TO part", nullptr, nullptr, nullptr);
+    control("ROLLBACK TO part");
     committed_.resize(pending);
   }
-  sqlite3_exec(db_, "RELEASE part", nullptr, nullptr, nullptr);
+  control("RELEASE part");
   return s;
 }
 

@@ -109,6 +109,10 @@ class Database {
   // The outermost transaction (BEGIN IMMEDIATE, or a deferred BEGIN), or a nested part.
   Status transact(bool immediate, const std::function<Status()>& body);
   Status writeNested(const std::function<Status()>& body);
+  // Runs a transaction statement (BEGIN, COMMIT, SAVEPOINT ...) from the statement cache:
+  // every write runs several, and parsing them each time costs more than their work.
+  // SQLITE_OK or the step's error code; the connection keeps the error's message.
+  int control(const char* sql);
   Database(sqlite3* db, std::filesystem::path path) : db_(db), path_(std::move(path)) {}
   sqlite3* db_;
   std::filesystem::path path_;
