@@ -117,9 +117,9 @@ class Database {
   sqlite3* db_;
   std::filesystem::path path_;
   std::recursive_mutex mutex_;
-  std::unique_ptr<Statement> failed_;
+  std::unique_ptr<Statement> failed_;  // what prepare() hands out for a text it cannot prepare
   int depth_ = 0;                                // nesting of write() calls
-  std::vector<std::function<void()>> committed_;  // afterCommit() work of the open write  // what prepare() hands out for a text it cannot prepare
+  std::vector<std::function<void()>> committed_;  // afterCommit() work of the open write
   std::unordered_map<std::string, std::pair<sqlite3_stmt*, std::unique_ptr<Statement>>> cache_;
 };
 
