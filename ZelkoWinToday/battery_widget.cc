@@ -14,8 +14,11 @@ void Widgets::battery() {
   const platform::PowerStatus power = suite_.platform().power().powerStatus();
   const int percent = power.batteryPercent;
   const std::string_view imageName = batteryImage(power.batteryPercent, power.acLine);
-  const int previousPercent = parseLeadingInt(values.readText(host::kPage1, "BattVal"));
-  const std::string previousImage = values.readText(host::kPage1, "BattPNG");
+  // The level and image before this run only decide whether the notify hook runs: without
+  // a hook they are not read, which keeps two store reads off the way to the new level.
+  const bool hooked = hasNotifyHook(kNotifyBattery);
+  const int previousPercent = hooked ? parseLeadingInt(values.readText(host::kPage1, "BattVal")) : 0;
+  const std::string previousImage = hooked ? values.readText(host::kPage1, "BattPNG") : "";
 
   int critical;
   {
@@ -33,7 +36,7 @@ void Widgets::battery() {
     suite_.runInstalledAction(iniText("Battery", "action", "ZelkoComm.exe;-bt:off -wifi:off"));
   }
   systemSummary();
-  if (percent != previousPercent || previousImage.find(imageName) == std::string::npos) {
+  if (hooked && (percent != previousPercent || previousImage.find(imageName) == std::string::npos)) {
     notify(kNotifyBattery);
   }
 }

@@ -42,6 +42,10 @@ std::string Widgets::formatDate(std::string_view picture, const platform::DateTi
   return fitted(suite_.platform().locale().formatDate(picture, t), kMaxDateUnits);
 }
 
+bool Widgets::hasNotifyHook(std::string_view notifyName) const {
+  return suite_.settings().suiteIni().find("Notify", notifyName) != nullptr;
+}
+
 void Widgets::notify(std::string_view notifyName) {
   const IniEntry* hook = suite_.settings().suiteIni().find("Notify", notifyName);
   if (hook) suite_.runAction(hook->value);

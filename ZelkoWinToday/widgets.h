@@ -87,6 +87,8 @@ class Widgets {
   // Runs the action of section Notify keyed `notifyName`, without waiting; nothing when
   // there is none.
   void notify(std::string_view notifyName);
+  // Whether section Notify has an action keyed `notifyName`.
+  bool hasNotifyHook(std::string_view notifyName) const;
 
  private:
   // The full path of a skin image of `kind`, with the kind's default folder as fall-back.

@@ -17,14 +17,21 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const auto& r : runs) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
   }
-  // Prints "a / b = ratio" when both ran.
+  // Prints "a / b = ratio" when both ran; with repetitions, of their means.
   void printRatio(const std::string& a, const std::string& b) {
-    if (times_.count(a) && times_.count(b)) {
-      std::printf("%-24s / %-22s = %.2f\n", a.c_str(), b.c_str(), times_[a] / times_[b]);
-    }
+    const double* ta = time(a);
+    const double* tb = time(b);
+    if (ta && tb) std::printf("%-24s / %-22s = %.2f\n", a.c_str(), b.c_str(), *ta / *tb);
   }
 
  private:
+  const double* time(const std::string& name) const {
+    for (const std::string& key : {name, name + "_mean"}) {
+      auto it = times_.find(key);
+      if (it != times_.end()) return &it->second;
+    }
+    return nullptr;
+  }
   std::map<std::string, double> times_;
 };
 

@@ -113,13 +113,17 @@ class Database {
   // The outermost transaction (BEGIN IMMEDIATE, or a deferred BEGIN), or a nested part.
   Status transact(bool immediate, const std::function<Status()>& body);
   Status writeNested(const std::function<Status()>& body);
+  // Runs a transaction statement (BEGIN, COMMIT, SAVEPOINT ...) from the statement cache:
+  // every write runs several, and parsing them each time costs more than their work.
+  // SQLITE_OK or the step's error code; the connection keeps the error's message.
+  int control(const char* sql);
   Database(sqlite3* db, std::filesystem::path path) : db_(db), path_(std::move(path)) {}
   sqlite3* db_;
   std::filesystem::path path_;
   std::recursive_mutex mutex_;
-  std::unique_ptr<Statement> failed_;
+  std::unique_ptr<Statement> failed_;  // what prepare() hands out for a text it cannot prepare
   int depth_ = 0;                                // nesting of write() calls
-  std::vector<std::function<void()>> committed_;  // afterCommit() work of the open write  // what prepare() hands out for a text it cannot prepare
+  std::vector<std::function<void()>> committed_;  // afterCommit() work of the open write
   std::unordered_map<std::string, std::pair<sqlite3_stmt*, std::unique_ptr<Statement>>> cache_;
 };
 

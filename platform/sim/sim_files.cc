@@ -47,13 +47,18 @@ Status errnoStatus(const std::string& what) {
 
 }  // namespace
 
-std::string SimFiles::hostPath(std::string_view path) {
+std::string SimFiles::hostPath(std::string_view path) { return resolve(path, nullptr); }
+
+std::string SimFiles::resolve(std::string_view path, bool* found) {
   const std::vector<std::string> parts = components(path);
   fs::path direct = root_;
   for (const std::string& part : parts) direct /= part;
   std::error_code ec;
   // Programs mostly name files the way they are spelled: one look settles it.
-  if (fs::exists(direct, ec)) return direct.string();
+  if (fs::exists(direct, ec)) {
+    if (found) *found = true;
+    return direct.string();
+  }
 
   // When the folder is spelled right too, only the last name needs a look around.
   size_t start = 0;
@@ -83,6 +88,7 @@ std::string SimFiles::hostPath(std::string_view path) {
     }
     host /= part;
   }
+  if (found) *found = fs::exists(host, ec);
   return host.string();
 }
 
@@ -101,8 +107,9 @@ std::optional<std::string> SimFiles::devicePath(const fs::path& host) const {
 }
 
 bool SimFiles::exists(std::string_view path) {
-  std::error_code ec;
-  return fs::exists(hostPath(path), ec);
+  bool found = false;
+  resolve(path, &found);
+  return found;
 }
 
 bool SimFiles::isDirectory(std::string_view path) {

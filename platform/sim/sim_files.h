@@ -32,6 +32,10 @@ class SimFiles final : public Files {
   const std::filesystem::path& root() const { return root_; }
 
  private:
+  // hostPath(), and when `found` is given whether the file is there: the look that finds
+  // the host path mostly answers that too.
+  std::string resolve(std::string_view path, bool* found);
+
   std::filesystem::path root_;
 };
 

@@ -227,12 +227,14 @@ Status SimPower::changeBattery(std::optional<uint8_t> percent, std::optional<boo
   if (percent && !validPercent(*percent)) {
     return Status::Invalid("battery level " + std::to_string(*percent) + " is not 0-100");
   }
-  return settings_.update([&] {
-    PowerStatus now = powerStatus();
+  auto store = [&](PowerStatus now) {
     if (percent) now.batteryPercent = *percent;
     if (acLine) now.acLine = *acLine;
     return storeBattery(joinFields({now.batteryPercent, now.acLine ? 1u : 0u}), now);
-  });
+  };
+  // With both parts given the reading is not read at all; the setting and its state
+  // value still change together in one write.
+  return settings_.update([&] { return store(percent && acLine ? PowerStatus{} : powerStatus()); });
 }
 
 Status SimPower::useHostBattery() {

@@ -200,17 +200,18 @@ void SimRegistry::deliverAfterCommit(ChangeSet changes) {
   db_.afterCommit([this, c = std::move(changes)] { deliver_(c); });
 }
 
-Result<bool> SimRegistry::holds(int root, const std::string& keyFold, const std::string& nameFold,
-                                const RegValue& value) {
+Result<std::optional<RegValue>> SimRegistry::current(int root, const std::string& keyFold,
+                                                     const std::string& nameFold) {
   auto guard = db_.lock();
   Statement& q = db_.prepare(
       "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
   q.bind(1, root).bind(2, keyFold).bind(3, nameFold);
-  bool same = q.step() && readValue(q, 0) == value;
+  std::optional<RegValue> out;
+  if (q.step()) out = readValue(q, 0);
   Status s = q.status();
   q.reset();
   if (!s.ok()) return s;
-  return same;
+  return out;
 }
 
 Status SimRegistry::setValue(Root root, std::string_view key, std::string_view name,
@@ -220,10 +221,17 @@ Status SimRegistry::setValue(Root root, std::string_view key, std::string_view n
   if (Status s = checkKeyPath(path); !s.ok()) return s;
   std::string keyFold = foldCase(path);
   std::string nameFold = foldCase(name);
+  bool present = false;
   // Most writes of a resident program repeat what is there: a read settles those without
   // the write lock.
-  auto settled = [&] { return holds(r, keyFold, nameFold, value); };
-  return db_.writeUnlessSettled(settled, [&] { return store(r, path, keyFold, nameFold, name, value); });
+  auto settled = [&]() -> Result<bool> {
+    auto now = current(r, keyFold, nameFold);
+    if (!now.ok()) return now.status();
+    present = now->has_value();
+    return *now == value;
+  };
+  return db_.writeUnlessSettled(
+      settled, [&] { return store(r, path, keyFold, nameFold, name, value, present); });
 }
 
 Status SimRegistry::update(Root root, std::string_view key, std::string_view name,
@@ -234,24 +242,19 @@ Status SimRegistry::update(Root root, std::string_view key, std::string_view nam
   std::string keyFold = foldCase(path);
   std::string nameFold = foldCase(name);
   return db_.write([&]() -> Status {
-    Statement& q = db_.prepare(
-        "SELECT type, data FROM vals WHERE root = ? AND keyfold = ? AND namefold = ?");
-    q.bind(1, r).bind(2, keyFold).bind(3, nameFold);
-    std::optional<RegValue> current;
-    if (q.step()) current = readValue(q, 0);
-    Status read = q.status();
-    q.reset();
-    if (!read.ok()) return read;
-    Result<std::optional<RegValue>> wanted = change(current);
+    auto now = current(r, keyFold, nameFold);
+    if (!now.ok()) return now.status();
+    Result<std::optional<RegValue>> wanted = change(*now);
     if (!wanted.ok()) return wanted.status();
-    if (!wanted->has_value() || current == *wanted) return Status::Ok();
-    return store(r, path, keyFold, nameFold, name, **wanted);
+    if (!wanted->has_value() || *now == *wanted) return Status::Ok();
+    return store(r, path, keyFold, nameFold, name, **wanted, now->has_value());
   });
 }
 
 Status SimRegistry::store(int r, const std::string& path, const std::string& keyFold,
-                          const std::string& nameFold, std::string_view name, const RegValue& value) {
-  Status e = ensureKey(r, path, keyFold);
+                          const std::string& nameFold, std::string_view name, const RegValue& value,
+                          bool keyExists) {
+  Status e = keyExists ? Status::Ok() : ensureKey(r, path, keyFold);
   if (!e.ok()) return e;
   Statement& u = db_.prepare(
       "INSERT INTO vals(root, keyfold, namefold, name, type, data) VALUES(?, ?, ?, ?, ?, ?)"

@@ -71,12 +71,14 @@ class SimRegistry final : public Registry {
   Status collect(int root, const std::string& keyFold, const std::string& nameFold, ChangeSet& out);
   // Hands `changes` to the notifier once the write that made them has committed.
   void deliverAfterCommit(ChangeSet changes);
-  // Inside a write: stores the value (making its key) and collects its watchers.
+  // Inside a write: stores the value (making its key unless `keyExists`: a value already
+  // in the key says so) and collects its watchers.
   Status store(int r, const std::string& path, const std::string& keyFold,
-               const std::string& nameFold, std::string_view name, const RegValue& value);
-  // Whether the value is there with exactly that type and data.
-  Result<bool> holds(int root, const std::string& keyFold, const std::string& nameFold,
-                     const RegValue& value);
+               const std::string& nameFold, std::string_view name, const RegValue& value,
+               bool keyExists);
+  // The value as stored; nullopt when there is none.
+  Result<std::optional<RegValue>> current(int root, const std::string& keyFold,
+                                          const std::string& nameFold);
 
   Database& db_;
   Deliver deliver_;

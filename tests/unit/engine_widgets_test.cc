@@ -2,6 +2,7 @@
 // programs they start and the user's notify hooks they run.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -155,6 +156,49 @@ TEST_F(WidgetTest, BatteryThresholdFromTheIniAndNoReading) {
   EXPECT_EQ(image("Page1", "BattPNG"), "battery_full.png");
   EXPECT_EQ(number("", "isBatteryCritical20"), 0u);
   EXPECT_EQ(number("", "isBatteryVeryCritical"), 0u);
+}
+
+// Each battery run tells each watcher of a value once per change of it, in the order of
+// the writes, and runs the battery hook only when the level or its image changed.
+TEST_F(WidgetTest, BatteryChangesAreHeardOnceAndTheHookFollowsThem) {
+  std::vector<std::string> heard;
+  auto watch = [&](std::string_view page, const std::string& name) {
+    auto h = platform().notifications().registerCallback(
+        {Root::kLocalMachine, host::pageKey(page), name}, [&heard, name] { heard.push_back(name); });
+    ASSERT_TRUE(h.ok()) << h.status().message();
+  };
+  watch("Page1", "BattVal");
+  watch("Page1", "BattPNG");
+  watch("", "Updated");
+  // The changes of a run are queued by its end, and one pump delivers them all.
+  auto run = [&] {
+    heard.clear();
+    widgets().battery();
+    platform().windows().pumpMessages(std::chrono::milliseconds(0));
+    return heard;
+  };
+  using Heard = std::vector<std::string>;
+  // The first run: the level, its image and the two update brackets (the summary's too).
+  setBattery(50);
+  EXPECT_EQ(run(), (Heard{"Updated", "BattVal", "BattPNG", "Updated", "Updated", "Updated"}));
+  EXPECT_EQ(text("Page1", "BattVal"), "50%");
+  // Another level with the same image; then nothing new but the brackets.
+  setBattery(51);
+  EXPECT_EQ(run(), (Heard{"Updated", "BattVal", "Updated", "Updated", "Updated"}));
+  EXPECT_EQ(run(), (Heard{"Updated", "Updated", "Updated", "Updated"}));
+  EXPECT_EQ(launches("\"params\":\"batt\""), 0);
+
+  ini("[Notify]\nZelkoTodayBatt=\\Windows\\hook.exe;batt\n");
+  widgets().battery();  // nothing changed since the last run
+  EXPECT_EQ(launches("\"params\":\"batt\""), 0);
+  setBattery(52);
+  widgets().battery();
+  EXPECT_EQ(launches("\"params\":\"batt\""), 1);
+  setBattery(52, true);  // the same level on the mains: another image
+  widgets().battery();
+  EXPECT_EQ(launches("\"params\":\"batt\""), 2);
+  widgets().battery();
+  EXPECT_EQ(launches("\"params\":\"batt\""), 2);
 }
 
 TEST_F(WidgetTest, OperatorAndRadioImagesFromMissingAndSetValues) {

@@ -2,6 +2,7 @@
 // that replace them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -216,6 +217,33 @@ TEST_F(SimPowerTest, BatteryChangesReachTheStateValue) {
   // Back to the host: the value follows the host's battery.
   ASSERT_TRUE(power_->useHostBattery().ok());
   EXPECT_EQ(batteryState(), 33u);
+}
+
+// A battery change tells the watchers of the state value once, also when given whole
+// (level and mains together, which is written without reading the old one), and a
+// repeat tells nobody.
+TEST_F(SimPowerTest, BatteryChangesAreHeardOncePerChange) {
+  int heard = 0;
+  auto h = platform().notifications().registerCallback(
+      {Root::kLocalMachine, "System\\State\\Battery", "Main"}, [&heard] { ++heard; });
+  ASSERT_TRUE(h.ok());
+  auto pump = [&] {
+    heard = 0;
+    platform().windows().pumpMessages(std::chrono::milliseconds(0));
+    return heard;
+  };
+  ASSERT_TRUE(power_->setBattery(50, false).ok());
+  EXPECT_EQ(pump(), 1);
+  ASSERT_TRUE(power_->setBattery(50, false).ok());
+  EXPECT_EQ(pump(), 0);
+  ASSERT_TRUE(power_->setBattery(50, true).ok());
+  EXPECT_EQ(pump(), 1);
+  ASSERT_TRUE(power_->setBattery(20, false).ok());
+  ASSERT_TRUE(power_->setBattery(21, false).ok());
+  EXPECT_EQ(pump(), 2);
+  EXPECT_EQ(batteryState(), 21u);
+  EXPECT_EQ(power_->powerStatus().batteryPercent, 21);
+  EXPECT_FALSE(power_->powerStatus().acLine);
 }
 
 TEST_F(SimPowerTest, ImpossibleReadingsChangeNothing) {

@@ -102,6 +102,23 @@ TEST_F(SimRegistryTest, DeleteKeyTakesEverythingBelowButNoSibling) {
   EXPECT_EQ(reg().deleteKey(kHklm, "D\\Ab").code(), Status::Code::kNotFound);
 }
 
+// A changed value whose name is already in its key rewrites it in place; once the key is
+// gone, the same write makes it and its parents again.
+TEST_F(SimRegistryTest, RewritesKeepTheKeyAndWritesAfterADeleteMakeItAgain) {
+  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "a", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "w\\k", "A", RegValue::Dword(2)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "b", RegValue::Dword(3)).ok());
+  EXPECT_EQ(reg().subKeys(kHklm, "W"), (std::vector<std::string>{"K"}));
+  EXPECT_EQ(reg().getValue(kHklm, "W\\K", "a")->dword, 2u);
+
+  ASSERT_TRUE(reg().deleteKey(kHklm, "W").ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "a", RegValue::Dword(4)).ok());
+  EXPECT_TRUE(reg().keyExists(kHklm, "W"));
+  EXPECT_EQ(reg().subKeys(kHklm, "W"), (std::vector<std::string>{"K"}));
+  EXPECT_EQ(reg().getValue(kHklm, "W\\K", "a")->dword, 4u);
+  EXPECT_FALSE(reg().getValue(kHklm, "W\\K", "b").ok());
+}
+
 TEST_F(SimRegistryTest, RootCannotBeDeleted) {
   ASSERT_TRUE(reg().setValue(kHklm, "Keep", "v", RegValue::Dword(1)).ok());
   EXPECT_EQ(reg().deleteKey(kHklm, "").code(), Status::Code::kInvalid);
