@@ -167,16 +167,18 @@ bool Browser::waitUntil(const std::string& condition, std::chrono::milliseconds 
 }
 
 bool Browser::click(const std::string& selector) {
-  auto found = call("POST", "/session/" + session_ + "/element",
-                    "{\"using\":\"css selector\",\"value\":" + jsonQuote(selector) + "}");
-  std::optional<std::string> element = found ? jsonText(*found, kElementKey) : std::nullopt;
-  if (!element) return false;
-  return call("POST", "/session/" + session_ + "/element/" + *element + "/click", "{}").has_value();
+  // Each push redraws the screen, so the element found may be replaced before the click
+  // reaches it: find it again then.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    auto found = call("POST", "/session/" + session_ + "/element",
+                      "{\"using\":\"css selector\",\"value\":" + jsonQuote(selector) + "}");
+    std::optional<std::string> element = found ? jsonText(*found, kElementKey) : std::nullopt;
+    if (!element) return false;
+    if (call("POST", "/session/" + session_ + "/element/" + *element + "/click", "{}")) return true;
+    if (error_.find("stale element") == std::string::npos) return false;
+  }
+  return false;
 }
-
-}  // namespace zelko::testing
-
-namespace zelko::testing {
 
 bool Browser::perform(const std::string& actions) {
   return call("POST", "/session/" + session_ + "/actions", "{\"actions\":[" + actions + "]}").has_value() &&
