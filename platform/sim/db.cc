@@ -1,6 +1,8 @@
 #include "platform/sim/db.h"
 
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace zelko::platform::sim {
@@ -28,6 +30,13 @@ Status storeError(const std::filesystem::path& path, int rc, std::string_view wh
   }
   std::string m = path.string() + ": " + std::string(what) + ": " + std::string(why);
   return isBusy(rc) ? Status::Busy(std::move(m)) : Status::IoError(std::move(m));
+}
+
+bool hasDatabaseHeader(const std::filesystem::path& path) {
+  static constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero
+  char head[sizeof kMagic] = {};
+  std::ifstream in(path, std::ios::binary);
+  return in.read(head, sizeof head) && std::memcmp(head, kMagic, sizeof kMagic) == 0;
 }
 
 }  // namespace
@@ -118,7 +127,19 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
   }
   std::unique_ptr<Database> out(new Database(db, path));
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  Status s = out->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+  // Programs of the device start and end all the time. The last one to close a store
+  // would checkpoint it, sync it and delete its -wal and -shm files, and the next one
+  // would make them again and sync the folder: most of what a short program costs. The
+  // log stays instead; the automatic checkpoint after a commit still bounds it, and in
+  // WAL mode a log that outlives its writer is as safe against a crash of the program as
+  // one that is checkpointed (a crash of the host may lose the newest commits, never
+  // leave a half-written store).
+  sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  int persist = 1;
+  sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+  // The first program to open a store that nobody holds open reads its whole log back: a
+  // log checkpointed at a quarter of the usual size keeps that read short.
+  Status s = out->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=256;");
   if (!s.ok()) return s;
   return out;
 }
@@ -133,6 +154,12 @@ Result<std::unique_ptr<Database>> Database::openStore(const std::filesystem::pat
   if (std::filesystem::file_size(path, ec) == 0 && !ec) {
     return Status::IoError(damagedStore(path) + " (the file is empty)");
   }
+  // The log of a store outlives the programs that wrote it, and SQLite reads a page from
+  // the log before the file: a file overwritten from outside would pass for the store
+  // its log belonged to. Its header tells.
+  if (!hasDatabaseHeader(path)) {
+    return Status::IoError(damagedStore(path) + " (file is not a database)");
+  }
   auto opened = Database::open(path, false);
   if (!opened.ok()) return opened.status();
   Database& db = **opened;
@@ -146,6 +173,14 @@ Result<std::unique_ptr<Database>> Database::openStore(const std::filesystem::pat
     if (!found) return Status::IoError(damagedStore(path) + " (no table " + table + ")");
   }
   return std::move(*opened);
+}
+
+Status Database::checkpoint() {
+  auto guard = lock();
+  int logged = 0, copied = 0;
+  int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logged, &copied);
+  if (rc != SQLITE_OK) return error("cannot checkpoint");
+  return Status::Ok();
 }
 
 Database::~Database() {
