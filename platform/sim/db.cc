@@ -12,6 +12,11 @@ namespace {
 // enough that a stuck store shows up as an error rather than a hang.
 constexpr int kBusyTimeoutMs = 30000;
 
+// The most of its write-ahead log a store keeps between programs. A log grown past it by a
+// large write is checkpointed and emptied by the last program to close the store, and cut
+// back to it when it starts over, so that the next program does not read it all back.
+constexpr int64_t kKeptLogBytes = 1 << 20;
+
 bool isBusy(int rc) {
   int primary = rc & 0xff;
   return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
@@ -139,7 +144,8 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
   sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
   // The first program to open a store that nobody holds open reads its whole log back: a
   // log checkpointed at a quarter of the usual size keeps that read short.
-  Status s = out->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=256;");
+  Status s = out->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=256;"
+                       " PRAGMA journal_size_limit=" + std::to_string(kKeptLogBytes));
   if (!s.ok()) return s;
   return out;
 }
@@ -190,6 +196,11 @@ Status Database::checkpoint() {
 }
 
 Database::~Database() {
+  std::error_code ec;
+  auto logBytes = std::filesystem::file_size(path_.string() + "-wal", ec);
+  if (!ec && logBytes > static_cast<uintmax_t>(kKeptLogBytes)) {
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+  }
   for (auto& [sql, entry] : cache_) sqlite3_finalize(entry.first);
   sqlite3_close(db_);
 }

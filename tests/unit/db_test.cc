@@ -166,6 +166,24 @@ TEST_F(DatabaseTest, WritesOutliveTheirProgramsWhileTheLogStays) {
   EXPECT_EQ(count(**reopened), 2);
 }
 
+TEST_F(DatabaseTest, ALogGrownByALargeWriteIsNotKeptWhole) {
+  auto db = make("big.db", "CREATE TABLE t(x)");
+  ASSERT_TRUE(db);
+  ASSERT_TRUE(db->write([&] {
+    for (int i = 0; i < 40; ++i) {
+      Status s = db->prepare("INSERT INTO t VALUES(?)").bindBlob(1, std::string(100000, 'b')).run();
+      if (!s.ok()) return s;
+    }
+    return Status::Ok();
+  }).ok());
+  ASSERT_GT(fs::file_size(dir_ / "big.db-wal"), uintmax_t{4000000});
+  db.reset();
+  EXPECT_LE(fs::file_size(dir_ / "big.db-wal"), uintmax_t{1} << 20);
+  auto reopened = Database::open(dir_ / "big.db", false);
+  ASSERT_TRUE(reopened.ok());
+  EXPECT_EQ(count(**reopened), 40);
+}
+
 TEST_F(DatabaseTest, AStoreOverwrittenBesideItsLogIsDamaged) {
   auto db = make("o.db", "CREATE TABLE t(x); CREATE TABLE u(y); INSERT INTO t VALUES(1)");
   ASSERT_TRUE(db);
