@@ -150,7 +150,8 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
   return out;
 }
 
-Status Database::checkStoreFile(const std::filesystem::path& path) {
+Result<std::unique_ptr<Database>> Database::openStore(const std::filesystem::path& path,
+                                                      std::initializer_list<const char*> tables) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
     return Status::NotFound(path.string() + " is missing (a device's stores are made by init)");
@@ -165,13 +166,6 @@ Status Database::checkStoreFile(const std::filesystem::path& path) {
   if (!hasDatabaseHeader(path)) {
     return Status::IoError(damagedStore(path) + " (file is not a database)");
   }
-  return Status::Ok();
-}
-
-Result<std::unique_ptr<Database>> Database::openStore(const std::filesystem::path& path,
-                                                      std::initializer_list<const char*> tables) {
-  Status whole = checkStoreFile(path);
-  if (!whole.ok()) return whole;
   auto opened = Database::open(path, false);
   if (!opened.ok()) return opened.status();
   Database& db = **opened;

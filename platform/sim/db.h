@@ -67,9 +67,6 @@ class Database {
   // is no database or lacks a table. Stores are made only when a device is created.
   static Result<std::unique_ptr<Database>> openStore(const std::filesystem::path& path,
                                                      std::initializer_list<const char*> tables);
-  // What openStore finds without opening the store: NotFound when the file is missing,
-  // IoError "<file> is damaged or not a device store" when it is empty or no database.
-  static Status checkStoreFile(const std::filesystem::path& path);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;

@@ -87,13 +87,14 @@ std::vector<ChooserEntry> chooserEntries(Items& items) {
 
 class SimDevice final : public Device, public Platform {
  public:
-  SimDevice(fs::path dir, std::unique_ptr<Database> reg, TimeZone zone, ProgramIdentity identity)
+  SimDevice(fs::path dir, std::unique_ptr<Database> reg, std::unique_ptr<Database> journalDb,
+            TimeZone zone, ProgramIdentity identity)
       : dir_(std::move(dir)),
         regDb_(std::move(reg)),
         settings_(*regDb_),
         clock_(settings_, std::move(zone)),
         log_(dir_ / "run", identity.modulePath, clock_),
-        journal_(dir_ / "journal.db", clock_, settings_.getInt("journal.limit", kDefaultJournalLimit)),
+        journal_(std::move(journalDb), clock_, settings_.getInt("journal.limit", kDefaultJournalLimit)),
         locale_(settings_.get("locale", "en-US")),
         files_(dir_ / "fs"),
         runtime_(settings_.get("device-id", "device")),
@@ -175,16 +176,15 @@ Result<std::unique_ptr<Device>> openWith(const fs::path& dir, int argc, char** a
   auto reg = Database::openStore(dir / "registry.db", {"keys", "vals", "watches", "launches",
                                                       "windows", "timed_starts", "settings"});
   if (!reg.ok()) return reg.status();
-  // The journal is opened when first used; a damaged file is told at once all the same.
-  Status journal = Database::checkStoreFile(dir / "journal.db");
-  if (!journal.ok()) return journal;
+  auto journal = Database::openStore(dir / "journal.db", {"events"});
+  if (!journal.ok()) return journal.status();
   DeviceSettings settings(**reg);
   auto zone = TimeZone::open(settings.get("timezone", "UTC"));
   if (!zone.ok()) return zone.status();
   SimFiles files(dir / "fs");
   ProgramIdentity identity = takeProgramIdentity(argc, argv, files);
   return std::unique_ptr<Device>(
-      new SimDevice(fs::absolute(dir), std::move(*reg), *zone, identity));
+      new SimDevice(fs::absolute(dir), std::move(*reg), std::move(*journal), *zone, identity));
 }
 
 }  // namespace

@@ -64,20 +64,12 @@ JsonField JsonField::Raw(std::string key, std::string json) {
   return {std::move(key), std::move(json)};
 }
 
-SimJournal::SimJournal(std::filesystem::path path, Clock& clock, int64_t limit)
-    : path_(std::move(path)), clock_(clock), limit_(std::max<int64_t>(limit, 1)) {}
-
-Result<Database*> SimJournal::db() {
-  std::lock_guard guard(openMutex_);
-  if (db_) return db_.get();
-  auto opened = Database::openStore(path_, {"events"});
-  if (!opened.ok()) return opened.status();
-  db_ = std::move(*opened);
+SimJournal::SimJournal(std::unique_ptr<Database> db, Clock& clock, int64_t limit)
+    : db_(std::move(db)), clock_(clock), limit_(std::max<int64_t>(limit, 1)) {
   // A program mostly appends here and reads back nothing. With the default cache every new
   // page of a growing journal would stay in memory, so a resident program would keep
   // growing by what it journals, up to the cache's 2 MB.
   logFailure("journal", db_->exec("PRAGMA cache_size=16"));
-  return db_.get();
 }
 
 Status SimJournal::createSchema(Database& db) {
@@ -98,24 +90,18 @@ std::string fieldsJson(const std::vector<JsonField>& fields) {
 }  // namespace
 
 int64_t SimJournal::record(std::string_view event, const std::vector<JsonField>& fields) {
-  auto opened = db();
-  if (!opened.ok()) {
-    logFailure("journal", opened.status());
-    return 0;
-  }
-  Database& db = **opened;
   std::string time = formatIsoDateTime(clock_.localNow());
   int64_t seq = 0;
-  Status s = db.write([&] {
-    Status e = db.prepare("INSERT INTO events(time, event, fields) VALUES(?, ?, ?)")
+  Status s = db_->write([&] {
+    Status e = db_->prepare("INSERT INTO events(time, event, fields) VALUES(?, ?, ?)")
                    .bind(1, time)
                    .bind(2, event)
                    .bind(3, fieldsJson(fields))
                    .run();
     if (!e.ok()) return e;
-    seq = db.lastInsertId();
+    seq = db_->lastInsertId();
     // Sequence numbers are never reused, so the oldest events are those at or below this.
-    return db.prepare("DELETE FROM events WHERE seq <= ?").bind(1, seq - limit_).run();
+    return db_->prepare("DELETE FROM events WHERE seq <= ?").bind(1, seq - limit_).run();
   });
   if (!s.ok()) {
     logFailure("journal", s);
@@ -126,27 +112,19 @@ int64_t SimJournal::record(std::string_view event, const std::vector<JsonField>&
 
 void SimJournal::amend(int64_t seq, const std::vector<JsonField>& fields) {
   if (seq == 0) return;
-  auto opened = db();
-  if (!opened.ok()) return logFailure("journal", opened.status());
-  Database& db = **opened;
-  logFailure("journal", db.write([&] {
-    return db.prepare("UPDATE events SET fields = ? WHERE seq = ?")
+  Status s = db_->write([&] {
+    return db_->prepare("UPDATE events SET fields = ? WHERE seq = ?")
         .bind(1, fieldsJson(fields))
         .bind(2, seq)
         .run();
-  }));
+  });
+  logFailure("journal", s);
 }
 
 std::vector<JournalEntry> SimJournal::read(int64_t afterSeq) {
   std::vector<JournalEntry> out;
-  auto opened = db();
-  if (!opened.ok()) {
-    logFailure("journal", opened.status());
-    return out;
-  }
-  Database& db = **opened;
-  auto guard = db.lock();
-  Statement& q = db.prepare("SELECT seq, time, event, fields FROM events WHERE seq > ? ORDER BY seq");
+  auto guard = db_->lock();
+  Statement& q = db_->prepare("SELECT seq, time, event, fields FROM events WHERE seq > ? ORDER BY seq");
   q.bind(1, afterSeq);
   while (q.step()) {
     JournalEntry e;

@@ -1,9 +1,7 @@
 // The journal kept in the device's journal.db.
 #pragma once
 
-#include <filesystem>
 #include <memory>
-#include <mutex>
 
 #include "platform/clock.h"
 #include "platform/sim/db.h"
@@ -15,10 +13,7 @@ class SimJournal final : public Journal {
  public:
   // Keeps the newest `limit` events: each write drops those past it in its own
   // transaction, so the journal of a device that runs for months stays the same size.
-  // `path` (journal.db) is opened at the first event written or read, so a program that
-  // journals nothing never opens it; a store found damaged then is logged, like any
-  // event that could not be written.
-  SimJournal(std::filesystem::path path, Clock& clock, int64_t limit = kDefaultJournalLimit);
+  SimJournal(std::unique_ptr<Database> db, Clock& clock, int64_t limit = kDefaultJournalLimit);
   static Status createSchema(Database& db);
 
   using Journal::record;
@@ -27,10 +22,6 @@ class SimJournal final : public Journal {
   std::vector<JournalEntry> read(int64_t afterSeq) override;
 
  private:
-  Result<Database*> db();
-
-  std::filesystem::path path_;
-  std::mutex openMutex_;
   std::unique_ptr<Database> db_;
   Clock& clock_;
   int64_t limit_;

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -55,39 +54,6 @@ TEST_F(DeviceStoresTest, AnEmptiedStoreIsNamedAndTheDeviceIsNotOpened) {
               std::string::npos)
         << opened.status().message();
   }
-}
-
-// How many descriptors of this process point at `file`.
-int openCount(const fs::path& file) {
-  int n = 0;
-  std::error_code ec;
-  for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
-    if (fs::read_symlink(fd.path(), ec) == fs::absolute(file)) ++n;
-  }
-  return n;
-}
-
-TEST_F(DeviceStoresTest, TheJournalIsOpenedAtItsFirstEventAndADamagedOneIsNamedThen) {
-  {
-    auto own = Device::open(dir() / "device");
-    ASSERT_TRUE(own.ok());
-    int before = openCount(store("journal.db"));
-    ASSERT_TRUE((*own)->platform().registry().setValue(Root::kCurrentUser, "A", "x", RegValue::Dword(1)).ok());
-    EXPECT_EQ(openCount(store("journal.db")), before);
-    EXPECT_GT((*own)->journal().record("test", {}), 0);
-    EXPECT_EQ(openCount(store("journal.db")), before + 1);
-  }
-  // A journal that lost its table passes for whole until it is used: nothing is
-  // written, and the failure names the store.
-  runSql(store("journal.db"), "DROP TABLE events");
-  auto own = Device::open(dir() / "device");
-  ASSERT_TRUE(own.ok());
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ((*own)->journal().record("test", {}), 0);
-  EXPECT_TRUE((*own)->journal().read(0).empty());
-  std::string said = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(said.find("journal.db is damaged or not a device store (no table events)"), std::string::npos)
-      << said;
 }
 
 TEST_F(DeviceStoresTest, AMissingOrEmptiedContactStoreIsNeverMadeAnew) {
