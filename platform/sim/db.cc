@@ -1,6 +1,8 @@
 #include "platform/sim/db.h"
 
 #include <chrono>
+#include <cstring>
+#include <fstream>
 #include <thread>
 
 namespace zelko::platform::sim {
@@ -9,6 +11,11 @@ namespace {
 // Long enough that a program never sees "database is locked" while others write, short
 // enough that a stuck store shows up as an error rather than a hang.
 constexpr int kBusyTimeoutMs = 30000;
+
+// The most of its write-ahead log a store keeps between programs. A log grown past it by a
+// large write is checkpointed and emptied by the last program to close the store, and cut
+// back to it when it starts over, so that the next program does not read it all back.
+constexpr int64_t kKeptLogBytes = 1 << 20;
 
 bool isBusy(int rc) {
   int primary = rc & 0xff;
@@ -28,6 +35,13 @@ Status storeError(const std::filesystem::path& path, int rc, std::string_view wh
   }
   std::string m = path.string() + ": " + std::string(what) + ": " + std::string(why);
   return isBusy(rc) ? Status::Busy(std::move(m)) : Status::IoError(std::move(m));
+}
+
+bool hasDatabaseHeader(const std::filesystem::path& path) {
+  static constexpr char kMagic[] = "SQLite format 3";  // with its terminating zero
+  char head[sizeof kMagic] = {};
+  std::ifstream in(path, std::ios::binary);
+  return in.read(head, sizeof head) && std::memcmp(head, kMagic, sizeof kMagic) == 0;
 }
 
 }  // namespace
@@ -118,12 +132,21 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
   }
   std::unique_ptr<Database> out(new Database(db, path));
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  // The log is copied back into the store after 4,000 pages rather than SQLite's 1,000:
-  // each copy flushes the disk twice, in the middle of some program's write, and the
-  // home screen's programs write often; the log still fits in one index block, so
-  // reads do not slow down.
-  Status s = out->exec(
-      "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=4000;");
+  // Programs of the device start and end all the time. The last one to close a store
+  // would checkpoint it, sync it and delete its -wal and -shm files, and the next one
+  // would make them again and sync the folder: most of what a short program costs. The
+  // log stays instead; the automatic checkpoint after a commit still bounds it, and in
+  // WAL mode a log that outlives its writer is as safe against a crash of the program as
+  // one that is checkpointed (a crash of the host may lose the newest commits, never
+  // leave a half-written store).
+  sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  int persist = 1;
+  sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
+  // The automatic checkpoint stays at SQLite's 1,000 pages: more often would put its two
+  // disk flushes in the middle of more of the programs' writes; less often would make the
+  // first program to open a store that nobody holds open read a longer log back.
+  Status s = out->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA wal_autocheckpoint=1000;"
+                       " PRAGMA journal_size_limit=" + std::to_string(kKeptLogBytes));
   if (!s.ok()) return s;
   return out;
 }
@@ -137,6 +160,12 @@ Result<std::unique_ptr<Database>> Database::openStore(const std::filesystem::pat
   // An empty file would pass for an empty database, and opening it would make it one.
   if (std::filesystem::file_size(path, ec) == 0 && !ec) {
     return Status::IoError(damagedStore(path) + " (the file is empty)");
+  }
+  // The log of a store outlives the programs that wrote it, and SQLite reads a page from
+  // the log before the file: a file overwritten from outside would pass for the store
+  // its log belonged to. Its header tells.
+  if (!hasDatabaseHeader(path)) {
+    return Status::IoError(damagedStore(path) + " (file is not a database)");
   }
   auto opened = Database::open(path, false);
   if (!opened.ok()) return opened.status();
@@ -153,7 +182,20 @@ Result<std::unique_ptr<Database>> Database::openStore(const std::filesystem::pat
   return std::move(*opened);
 }
 
+Status Database::checkpoint() {
+  auto guard = lock();
+  int logged = 0, copied = 0;
+  int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logged, &copied);
+  if (rc != SQLITE_OK) return error("cannot checkpoint");
+  return Status::Ok();
+}
+
 Database::~Database() {
+  std::error_code ec;
+  auto logBytes = std::filesystem::file_size(path_.string() + "-wal", ec);
+  if (!ec && logBytes > static_cast<uintmax_t>(kKeptLogBytes)) {
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+  }
   for (auto& [sql, entry] : cache_) sqlite3_finalize(entry.first);
   sqlite3_close(db_);
 }

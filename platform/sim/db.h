@@ -71,6 +71,10 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
+  // Moves everything in the write-ahead log into the database file and empties the log,
+  // so that the file alone holds the store (closing does not: the log outlives the
+  // connection, and the next one reads it).
+  Status checkpoint();
   // Runs one or more statements without results.
   Status exec(std::string_view sql);
   // A cached prepared statement, reset and ready for binding. Valid until the Database ends.

@@ -246,6 +246,9 @@ Status Device::create(const fs::path& dir, const DeviceOptions& options) {
                     {"clock.since", std::to_string(hostUtcMs())},
                     {"journal.limit", std::to_string(options.journalLimit)}});
   if (!s.ok()) return s;
+  // Only the file is renamed below: it must hold everything.
+  s = db.checkpoint();
+  if (!s.ok()) return s;
   reg->reset();
   // The device exists once registry.db does: a half-made one is never opened.
   fs::remove(dir / "registry.db.new-wal", ec);

@@ -1,9 +1,12 @@
 // The SQLite layer of the device: stores damaged from outside, errors told apart from "no
-// row", and writes made of parts.
+// row", writes made of parts, and logs that outlive the programs that wrote them.
 #include "platform/sim/db.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -111,6 +114,87 @@ TEST_F(DatabaseTest, APartThatFailsIsUndoneAloneAndWorkWaitsForTheCommit) {
   EXPECT_FALSE(s.ok());
   EXPECT_TRUE(ran.empty());
   EXPECT_EQ(count(*db), 2);
+}
+
+// Another program that adds `x` to w.db and then ends, closing the store or killed at once.
+// Its wait status.
+int otherProgramAdds(const fs::path& path, int64_t x, bool killed) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    int code = 1;
+    {
+      auto db = Database::open(path, false);
+      if (db.ok() && (*db)->write([&] { return (*db)->prepare("INSERT INTO t VALUES(?)").bind(1, x).run(); }).ok()) {
+        code = 0;
+      }
+      if (killed && code == 0) raise(SIGKILL);
+    }
+    _exit(code);
+  }
+  int status = -1;
+  waitpid(pid, &status, 0);
+  return status;
+}
+
+TEST_F(DatabaseTest, WritesOutliveTheirProgramsWhileTheLogStays) {
+  make("w.db", "CREATE TABLE t(x)").reset();
+  fs::path path = dir_ / "w.db";
+  int closed = otherProgramAdds(path, 1, false);
+  EXPECT_TRUE(WIFEXITED(closed) && WEXITSTATUS(closed) == 0);
+  // Closing left the write in the log: no checkpoint, no sync at the end of a program.
+  fs::copy_file(path, dir_ / "file-alone.db");
+  int killed = otherProgramAdds(path, 2, true);
+  EXPECT_TRUE(WIFSIGNALED(killed) && WTERMSIG(killed) == SIGKILL);
+  // Nobody holds the store open now; its log and index were kept for the next program.
+  EXPECT_TRUE(fs::exists(dir_ / "w.db-wal"));
+  EXPECT_TRUE(fs::exists(dir_ / "w.db-shm"));
+
+  {
+    auto db = Database::open(path, false);
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(count(**db), 2);
+    // The first write was in the log, not yet in the file...
+    auto alone = Database::open(dir_ / "file-alone.db", false);
+    ASSERT_TRUE(alone.ok());
+    EXPECT_LT(count(**alone), 1);
+    // ...until a checkpoint moves them there.
+    ASSERT_TRUE((*db)->checkpoint().ok());
+  }
+  for (const char* suffix : {"-wal", "-shm"}) fs::remove(path.string() + suffix);
+  auto reopened = Database::open(path, false);
+  ASSERT_TRUE(reopened.ok());
+  EXPECT_EQ(count(**reopened), 2);
+}
+
+TEST_F(DatabaseTest, ALogGrownByALargeWriteIsNotKeptWhole) {
+  auto db = make("big.db", "CREATE TABLE t(x)");
+  ASSERT_TRUE(db);
+  ASSERT_TRUE(db->write([&] {
+    for (int i = 0; i < 40; ++i) {
+      Status s = db->prepare("INSERT INTO t VALUES(?)").bindBlob(1, std::string(100000, 'b')).run();
+      if (!s.ok()) return s;
+    }
+    return Status::Ok();
+  }).ok());
+  ASSERT_GT(fs::file_size(dir_ / "big.db-wal"), uintmax_t{4000000});
+  db.reset();
+  EXPECT_LE(fs::file_size(dir_ / "big.db-wal"), uintmax_t{1} << 20);
+  auto reopened = Database::open(dir_ / "big.db", false);
+  ASSERT_TRUE(reopened.ok());
+  EXPECT_EQ(count(**reopened), 40);
+}
+
+TEST_F(DatabaseTest, AStoreOverwrittenBesideItsLogIsDamaged) {
+  auto db = make("o.db", "CREATE TABLE t(x); CREATE TABLE u(y); INSERT INTO t VALUES(1)");
+  ASSERT_TRUE(db);
+  db.reset();
+  ASSERT_TRUE(fs::exists(dir_ / "o.db-wal"));
+  std::ofstream(dir_ / "o.db", std::ios::trunc) << std::string(5000, 'z');
+  auto opened = Database::openStore(dir_ / "o.db", {"t", "u"});
+  ASSERT_FALSE(opened.ok());
+  EXPECT_EQ(opened.status().code(), Status::Code::kIoError);
+  EXPECT_NE(opened.status().message().find("o.db is damaged or not a device store"), std::string::npos)
+      << opened.status().message();
 }
 
 }  // namespace
