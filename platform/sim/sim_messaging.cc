@@ -85,12 +85,7 @@ Status SimMessaging::createSchema(Database& db) {
 Result<Database*> SimMessaging::db() {
   std::lock_guard guard(openMutex_);
   if (db_) return db_.get();
-  std::error_code ec;
-  if (!std::filesystem::exists(messagesPath_, ec)) {
-    return Status::NotFound("the device has no message store: " + messagesPath_.string() +
-                            " is missing");
-  }
-  auto opened = Database::open(messagesPath_, false);
+  auto opened = Database::openStore(messagesPath_, {"inbox", "outbox", "bubble"});
   if (!opened.ok()) return opened.status();
   db_ = std::move(*opened);
   return db_.get();

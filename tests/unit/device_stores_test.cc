@@ -71,6 +71,13 @@ TEST_F(DeviceStoresTest, AMissingOrEmptiedContactStoreIsNeverMadeAnew) {
   EXPECT_FALSE(fs::exists(store("pim.db")));
 }
 
+TEST_F(DeviceStoresTest, AnEmptiedMessageStoreIsNamedDamaged) {
+  empty("messages.db");
+  auto listed = platform().messaging().inbox("SMS");
+  EXPECT_EQ(listed.status().code(), Status::Code::kIoError);
+  EXPECT_NE(listed.status().message().find("messages.db is damaged"), std::string::npos) << listed.status().message();
+}
+
 TEST_F(DeviceStoresTest, AFailingRegistryIsAnErrorNotAMissingValue) {
   auto& reg = platform().registry();
   ASSERT_TRUE(reg.setValue(Root::kLocalMachine, "Software\\A", "x", RegValue::Dword(1)).ok());
