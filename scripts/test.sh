@@ -15,13 +15,15 @@ failed=0
 build() {  # BUILD_DIR CMAKE_ARGS...
   local dir=$1; shift
   echo "== building in $dir"
+  local start=$SECONDS
   cmake -S . -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j2 >"$dir.log" 2>&1 || { tail -50 "$dir.log"; exit 1; }
+  summary+=("build $dir: $((SECONDS - start)) s")
 }
 run_suite() {  # NAME BUILD_DIR
   local name=$1 dir=$2
   echo "== $name: testing"
-  local out rc=0
+  local out rc=0 start=$SECONDS
   out=$(ctest --test-dir "$dir" -j2 --output-on-failure --timeout 300 2>&1) || rc=$?
   echo "$out" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
   local line total bad
@@ -31,7 +33,7 @@ run_suite() {  # NAME BUILD_DIR
   [ -n "$line" ] || { total=0; bad=1; }
   passed=$((passed + total - bad))
   failed=$((failed + bad))
-  summary+=("$name: ${line:-no test ran}")
+  summary+=("$name: ${line:-no test ran} ($((SECONDS - start)) s)")
   return $rc
 }
 
@@ -52,6 +54,7 @@ fi
 
 if [ "$seconds" != 0 ]; then
   echo "== fuzzing, ${seconds}s a target"
+  fuzz_start=$SECONDS
   for target in build-asan/bin/*_fuzz; do
     corpus="build-asan/corpus/$(basename "$target")"
     mkdir -p "$corpus"
@@ -68,6 +71,8 @@ if [ "$seconds" != 0 ]; then
   done
 fi
 
+[ "$seconds" = 0 ] || summary+=("fuzzing: $((SECONDS - fuzz_start)) s")
+summary+=("in all: $SECONDS s")
 echo
 echo "== summary"
 printf '%s\n' "${summary[@]}"
