@@ -40,11 +40,7 @@ constexpr char kHooks[] =
 class EngineEndToEnd : public testing::EndToEndTest {
  protected:
   // Away from UTC, so that a time read or written in the wrong zone shows.
-  platform::sim::DeviceOptions options() override {
-    platform::sim::DeviceOptions o;
-    o.timezone = "Europe/Paris";
-    return o;
-  }
+  platform::sim::DeviceOptions options() override { return inZone("Europe/Paris"); }
   void SetUp() override {
     EndToEndTest::SetUp();
     ASSERT_EQ(tool({"install"}), 0);

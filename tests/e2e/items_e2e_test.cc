@@ -19,11 +19,7 @@ std::string dataFile(const std::string& name) {
 class ItemsEndToEnd : public EndToEndTest {
  protected:
   // Paris, so that the calendar import has a zone to convert into.
-  platform::sim::DeviceOptions options() override {
-    platform::sim::DeviceOptions o;
-    o.timezone = "Europe/Paris";
-    return o;
-  }
+  platform::sim::DeviceOptions options() override { return inZone("Europe/Paris"); }
 
   std::string run(const std::vector<std::string>& args, int expectedCode = 0) {
     std::string out;

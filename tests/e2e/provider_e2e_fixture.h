@@ -37,9 +37,8 @@ class ProviderEndToEnd : public EndToEndTest {
   // A phone with a 24-hour locale away from UTC, so that a time read in the wrong zone
   // shows.
   static platform::sim::DeviceOptions frenchPhone() {
-    platform::sim::DeviceOptions o;
+    platform::sim::DeviceOptions o = inZone("Europe/Paris");
     o.locale = "fr-FR";
-    o.timezone = "Europe/Paris";
     return o;
   }
 

@@ -18,11 +18,7 @@ std::string firstLine(const std::string& out) { return out.substr(0, out.find('\
 
 }  // namespace
 
-platform::sim::DeviceOptions SmsEndToEnd::options() {
-  platform::sim::DeviceOptions o;
-  o.timezone = "Europe/Paris";
-  return o;
-}
+platform::sim::DeviceOptions SmsEndToEnd::options() { return inZone("Europe/Paris"); }
 
 void SmsEndToEnd::SetUp() {
   EndToEndTest::SetUp();

@@ -23,11 +23,7 @@ constexpr char kSkins[] = "\\Program Files\\ZelkoToday\\skins";
 class UnzipEndToEnd : public EndToEndTest {
  protected:
   // Paris, so that MS-DOS times taken in the wrong zone show.
-  platform::sim::DeviceOptions options() override {
-    platform::sim::DeviceOptions o;
-    o.timezone = "Europe/Paris";
-    return o;
-  }
+  platform::sim::DeviceOptions options() override { return inZone("Europe/Paris"); }
   void SetUp() override {
     EndToEndTest::SetUp();
     ASSERT_EQ(tool({"install"}), 0);

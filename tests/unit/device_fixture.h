@@ -26,6 +26,12 @@ class DeviceTest : public ::testing::Test {
   std::vector<std::string> journalEvents(const std::string& event);
 
   virtual platform::sim::DeviceOptions options() { return {}; }
+  // Options of a device whose clock runs in `timezone`.
+  static platform::sim::DeviceOptions inZone(const char* timezone) {
+    platform::sim::DeviceOptions o;
+    o.timezone = timezone;
+    return o;
+  }
 
  private:
   std::filesystem::path dir_;

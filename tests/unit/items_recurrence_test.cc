@@ -136,11 +136,7 @@ TEST_F(ItemsRecurrence, RulesWithNumbersPastTheirRangeAreRefused) {
 // A weekday meeting at 09:30 in Sydney, seen from a phone in Paris and then in Sydney.
 class ItemsInTheirOwnZone : public testing::DeviceTest {
  protected:
-  sim::DeviceOptions options() override {
-    sim::DeviceOptions o;
-    o.timezone = "Europe/Paris";
-    return o;
-  }
+  sim::DeviceOptions options() override { return inZone("Europe/Paris"); }
   void SetUp() override {
     DeviceTest::SetUp();
     // 2024-01-01 09:30 in Sydney (summer time, +11) is 2023-12-31 23:30 in Paris (+1).

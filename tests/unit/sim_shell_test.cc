@@ -195,11 +195,7 @@ TEST_F(SimShellTest, TimedStartRunsOnceWhenTheClockReachesIt) {
 // The device clock, in a zone with summer time.
 class SimClockTest : public testing::DeviceTest {
  protected:
-  platform::sim::DeviceOptions options() override {
-    platform::sim::DeviceOptions o;
-    o.timezone = "Europe/Paris";
-    return o;
-  }
+  platform::sim::DeviceOptions options() override { return inZone("Europe/Paris"); }
   platform::sim::DeviceClock& clock() { return device().deviceClock(); }
   std::vector<uint8_t> stored(const char* name) {
     auto v = platform().registry().getValue(Root::kLocalMachine, platform::sim::kDateTimeKey, name);
