@@ -10,10 +10,12 @@ std::string_view elementText(std::string_view text, std::string_view name, size_
   size_t at = text.find(open);
   for (size_t i = 0; i < n && at != std::string_view::npos; ++i) at = text.find(open, at + 1);
   if (at == std::string_view::npos) return {};
+  // The end is looked for after the opening name, never inside it.
+  const size_t after = at + open.size();
   const std::string close = "</" + std::string(name) + ">";
-  size_t end = text.find(close, at);
+  size_t end = text.find(close, after);
   if (end != std::string_view::npos) return text.substr(at, end + close.size() - at);
-  end = text.find("/>", at);
+  end = text.find("/>", after);
   if (end != std::string_view::npos) return text.substr(at, end + 2 - at);
   return {};
 }
