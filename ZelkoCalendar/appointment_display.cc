@@ -5,6 +5,7 @@
 #include "common/host.h"
 #include "common/provider_records.h"
 #include "common/suite.h"
+#include "platform/date_time.h"
 #include "platform/platform.h"
 
 namespace zelko::calendar {
@@ -16,7 +17,7 @@ using platform::DateTime;
 using platform::Root;
 
 constexpr int kSlots = 5;
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 constexpr std::string_view kNextAppointmentKey = "System\\State\\Appointments\\HomeScreen";
 
 std::string trimmed(const std::string& text) {

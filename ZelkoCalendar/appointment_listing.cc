@@ -6,6 +6,7 @@
 #include "common/outlook_store.h"
 #include "common/provider_records.h"
 #include "common/suite.h"
+#include "platform/date_time.h"
 #include "platform/platform.h"
 
 namespace zelko::calendar {
@@ -13,7 +14,7 @@ namespace {
 
 using platform::DateTime;
 
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 // The window's end stays inside the calendar however many days are asked for.
 constexpr int64_t kMaxDays = 36600;
 

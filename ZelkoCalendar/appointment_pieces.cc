@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/date_time.h"
+
 namespace zelko::calendar {
 namespace {
 
@@ -9,7 +11,7 @@ using platform::DateTime;
 using platform::fromEpochMs;
 using platform::toEpochMs;
 
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 constexpr int kDayMinutes = 1440;
 
 DateTime midnightOf(const DateTime& t) {

@@ -10,6 +10,7 @@
 #include "common/outlook_store.h"
 #include "common/provider_records.h"
 #include "common/suite.h"
+#include "platform/date_time.h"
 #include "platform/platform.h"
 
 namespace zelko::contacts {
@@ -18,7 +19,7 @@ namespace {
 using platform::DateTime;
 using platform::Root;
 
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 // Only this year's and next year's dates can qualify, so a longer window changes nothing;
 // the bound keeps the end date inside the calendar.
 constexpr int kMaxDays = 3660;

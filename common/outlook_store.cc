@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/date_time.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 
@@ -12,7 +13,7 @@ namespace {
 using platform::ItemFolder;
 using platform::Status;
 
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 // Days from 30 December 1899 to 1 January 1970.
 constexpr int64_t kEpochDay = 25569;
 

@@ -25,7 +25,7 @@ struct ImportError {
   std::string message;
 };
 
-[[noreturn]] void fail(int line, const std::string& what) {
+[[noreturn]] void failImport(int line, const std::string& what) {
   throw ImportError{line > 0 ? "line " + std::to_string(line) + ": " + what : what};
 }
 
@@ -129,7 +129,7 @@ class EventReader {
   }
 
  private:
-  [[noreturn]] void refuse(const std::string& what) const { fail(line_, "event " + label_ + ": " + what); }
+  [[noreturn]] void refuse(const std::string& what) const { failImport(line_, "event " + label_ + ": " + what); }
 
   icalproperty* single(icalproperty_kind kind, const char* name) const {
     int n = icalcomponent_count_properties(event_, kind);
@@ -348,7 +348,7 @@ std::vector<platform::Appointment> readEvents(icalcomponent* root, const IcalSou
       out.push_back(std::move(a));
     }
   }
-  if (index == 0) fail(0, "no event (VEVENT) in the file");
+  if (index == 0) failImport(0, "no event (VEVENT) in the file");
   for (const Override& o : overrides) {
     auto it = series.find(o.uid);
     if (it != series.end()) it->second.second->addOverride(out[it->second.first], o.recurrenceId);
@@ -370,7 +370,7 @@ platform::Result<std::vector<platform::Appointment>> importCalendar(std::string_
     ComponentPtr root(icalparser_parse_string(source.normalized().c_str()));
     icalerror_clear_errno();
     if (!root || calendarsOf(root.get()).empty()) {
-      fail(0, "not an iCalendar file (expected BEGIN:VCALENDAR ... END:VCALENDAR)");
+      failImport(0, "not an iCalendar file (expected BEGIN:VCALENDAR ... END:VCALENDAR)");
     }
     Status malformed = refuseMalformed(root.get(), source);
     if (!malformed.ok()) return malformed;

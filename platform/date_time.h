@@ -22,6 +22,8 @@ struct DateTime {
   bool operator==(const DateTime&) const = default;
 };
 
+inline constexpr int64_t kDayMs = 86400000;
+
 // 100-nanosecond intervals since 1 January 1601 (UTC or local, as the caller keeps it).
 using FileTime = uint64_t;
 

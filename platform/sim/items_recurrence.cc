@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/date_time.h"
+
 namespace zelko::platform::sim {
 namespace {
 
@@ -16,7 +18,7 @@ namespace {
 // cannot start in the middle) gives up after this many occurrences rather than spin on
 // a minutely rule started decades ago.
 constexpr int kMaxSteps = 200000;
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 
 icaltimetype toIcal(const DateTime& t) {
   icaltimetype v = icaltime_null_time();

@@ -2,13 +2,14 @@
 
 #include <cstdlib>
 
+#include "platform/date_time.h"
 #include "platform/sim/items_recurrence.h"
 #include "platform/sim/restriction.h"
 
 namespace zelko::platform::sim {
 namespace {
 
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 
 class SnapshotWalk final : public ItemWalk {
  public:

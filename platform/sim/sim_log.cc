@@ -42,7 +42,7 @@ void SimLog::write(std::string_view line) {
 
   std::error_code ec;
   uintmax_t size = fs::file_size(file_, ec);
-  if (!ec && size + text.size() > kMaxLogBytes) fs::rename(file_, fs::path(file_) += ".1", ec);
+  if (!ec && size + text.size() > kMaxProgramLogBytes) fs::rename(file_, fs::path(file_) += ".1", ec);
   int fd = open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return;
   // One write of the whole line: lines of two processes never interleave.

@@ -1,6 +1,6 @@
 // The program's log as a file under the device's run/ folder, named after the program:
 // run/ZelkoWinToday.failures.log. Bounded: when a line would take the file past
-// kMaxLogBytes, the file becomes <name>.1 (replacing the one before) and a fresh one
+// kMaxProgramLogBytes, the file becomes <name>.1 (replacing the one before) and a fresh one
 // begins, so a program that fails every minute for months keeps at most twice that.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 namespace zelko::platform::sim {
 
-inline constexpr uintmax_t kMaxLogBytes = 64 * 1024;
+inline constexpr uintmax_t kMaxProgramLogBytes = 64 * 1024;
 
 class SimLog final : public Log {
  public:

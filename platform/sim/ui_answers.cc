@@ -3,16 +3,9 @@
 namespace zelko::platform::sim {
 namespace {
 
-constexpr char kSchema[] =
+constexpr char kAnswersSchema[] =
     "CREATE TABLE IF NOT EXISTS ui_answers(seq INTEGER PRIMARY KEY AUTOINCREMENT,"
     " kind TEXT NOT NULL, answer TEXT NOT NULL)";
-
-std::optional<DialogKind> kindFromName(std::string_view name) {
-  for (DialogKind k : {DialogKind::kQuestion, DialogKind::kMenu, DialogKind::kChooser}) {
-    if (dialogKindName(k) == name) return k;
-  }
-  return std::nullopt;
-}
 
 }  // namespace
 
@@ -25,9 +18,16 @@ std::string_view dialogKindName(DialogKind kind) {
   return "";
 }
 
+std::optional<DialogKind> dialogKindFromName(std::string_view name) {
+  for (DialogKind k : {DialogKind::kQuestion, DialogKind::kMenu, DialogKind::kChooser}) {
+    if (dialogKindName(k) == name) return k;
+  }
+  return std::nullopt;
+}
+
 // Devices made before the queue existed get its table on first use; on any other device
 // the statement changes nothing.
-Status UiAnswers::createSchema(Database& db) { return db.exec(kSchema); }
+Status UiAnswers::createSchema(Database& db) { return db.exec(kAnswersSchema); }
 
 Status UiAnswers::push(DialogKind kind, std::string_view answer) {
   if (Status s = createSchema(db_); !s.ok()) return s;
@@ -66,7 +66,7 @@ Result<std::vector<std::pair<DialogKind, std::string>>> UiAnswers::list() {
   std::vector<std::pair<DialogKind, std::string>> out;
   Statement& all = db_.prepare("SELECT kind, answer FROM ui_answers ORDER BY seq");
   while (all.step()) {
-    if (auto kind = kindFromName(all.columnText(0))) out.emplace_back(*kind, all.columnText(1));
+    if (auto kind = dialogKindFromName(all.columnText(0))) out.emplace_back(*kind, all.columnText(1));
   }
   bool ok = all.ok();
   all.reset();

@@ -18,6 +18,8 @@ enum class DialogKind { kQuestion, kMenu, kChooser };
 
 // "question", "menu", "chooser": the names the queue and `zelko-device ui` show.
 std::string_view dialogKindName(DialogKind kind);
+// The kind a name stands for; nullopt for any other text.
+std::optional<DialogKind> dialogKindFromName(std::string_view name);
 
 class UiAnswers {
  public:

@@ -7,7 +7,7 @@
 namespace zelko::platform::sim {
 namespace {
 
-constexpr char kSchema[] =
+constexpr char kDialogsSchema[] =
     "CREATE TABLE IF NOT EXISTS ui_dialogs(id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " kind TEXT NOT NULL, body TEXT NOT NULL, pid INTEGER NOT NULL, start INTEGER NOT NULL,"
     " answer TEXT)";
@@ -15,17 +15,10 @@ constexpr char kSchema[] =
 // How often a program whose dialog the host shows looks for the answer.
 constexpr std::chrono::milliseconds kAnswerLook{40};
 
-std::optional<DialogKind> kindFromName(std::string_view name) {
-  for (DialogKind k : {DialogKind::kQuestion, DialogKind::kMenu, DialogKind::kChooser}) {
-    if (dialogKindName(k) == name) return k;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 // Made on first use, like the answer queue: devices made before it get it then.
-Status UiHost::createSchema(Database& db) { return db.exec(kSchema); }
+Status UiHost::createSchema(Database& db) { return db.exec(kDialogsSchema); }
 
 WindowHandle UiHost::connected() {
   WindowHandle host = windows_.findWindow(kUiHostClass);
@@ -113,7 +106,7 @@ Result<std::vector<OpenDialog>> UiHost::openDialogs() {
     Statement& q = db_.prepare("SELECT id, kind, body, pid, start FROM ui_dialogs ORDER BY id");
     while (q.step()) {
       ProcessId owner{static_cast<int>(q.columnInt(3)), static_cast<uint64_t>(q.columnInt(4))};
-      std::optional<DialogKind> kind = kindFromName(q.columnText(1));
+      std::optional<DialogKind> kind = dialogKindFromName(q.columnText(1));
       if (!kind || !processAlive(owner)) {
         orphans.push_back(q.columnInt(0));
         continue;

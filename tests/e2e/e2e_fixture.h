@@ -17,6 +17,10 @@ namespace zelko::testing {
 std::filesystem::path binDir();
 
 inline constexpr char kProbe[] = "\\Program Files\\ZelkoToday\\Probe.exe";
+// Where `zelko-device install` puts the suite, the home screen's key and the plugin's.
+inline constexpr char kInstallFolder[] = "\\Program Files\\ZelkoToday\\";
+inline constexpr char kHomeKey[] = "Software\\Microsoft\\CHome";
+inline constexpr char kPluginKey[] = "Software\\Microsoft\\CHome\\ZelkoToday";
 
 class EndToEndTest : public DeviceTest {
  protected:

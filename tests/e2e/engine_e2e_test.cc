@@ -18,11 +18,11 @@ namespace {
 
 using platform::RegValue;
 using platform::Root;
+using testing::kHomeKey;
+using testing::kPluginKey;
 using std::chrono::seconds;
 
 constexpr char kFolder[] = "\\Program Files\\ZelkoToday\\";
-constexpr char kPluginKey[] = "Software\\Microsoft\\CHome\\ZelkoToday";
-constexpr char kHomeKey[] = "Software\\Microsoft\\CHome";
 
 std::string installed(const std::string& file) { return kFolder + file; }
 

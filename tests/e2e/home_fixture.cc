@@ -9,7 +9,6 @@
 namespace zelko::testing {
 namespace {
 
-constexpr char kPluginKey[] = "Software\\Microsoft\\CHome\\ZelkoToday";
 constexpr char kController[] = "\\Program Files\\ZelkoToday\\ZelkoToday.exe";
 constexpr char kSetupTool[] = "\\Program Files\\ZelkoToday\\ZelkoTools.exe";
 

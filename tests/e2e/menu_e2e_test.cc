@@ -19,7 +19,6 @@ using platform::Root;
 
 constexpr char kMenuExe[] = "\\Program Files\\ZelkoToday\\ZelkoMenu.exe";
 constexpr char kFolder[] = "\\Program Files\\ZelkoToday\\";
-constexpr char kHomeKey[] = "Software\\Microsoft\\CHome";
 
 class MenuEndToEnd : public EndToEndTest {
  protected:

@@ -27,9 +27,9 @@ namespace {
 
 using platform::RegValue;
 using platform::Root;
+using testing::kPluginKey;
 
 constexpr char kMeteo[] = "\\Program Files\\ZelkoToday\\ZelkoMeteo.exe";
-constexpr char kPluginKey[] = "Software\\Microsoft\\CHome\\ZelkoToday";
 const platform::DateTime kNow{2026, 3, 2, 24, 9, 5, 0, 0};  // Tuesday 24 March 2026, 09:05
 
 std::string fileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }

@@ -14,7 +14,6 @@
 
 namespace zelko::testing {
 
-inline constexpr char kInstallFolder[] = "\\Program Files\\ZelkoToday\\";
 
 class ProviderEndToEnd : public EndToEndTest {
  protected:

@@ -13,8 +13,8 @@ namespace {
 
 using platform::RegValue;
 using platform::Root;
+using testing::kHomeKey;
 
-constexpr char kHomeKey[] = "Software\\Microsoft\\CHome";
 constexpr char kContactsExe[] = "\\Program Files\\ZelkoToday\\ZelkoContacts.exe";
 constexpr char kCalendarExe[] = "\\Program Files\\ZelkoToday\\ZelkoCalendar.exe";
 

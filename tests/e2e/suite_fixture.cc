@@ -9,7 +9,6 @@ namespace {
 
 using platform::RegValue;
 using platform::Root;
-constexpr char kHomeKey[] = "Software\\Microsoft\\CHome";
 
 std::string field(const std::string& json, const std::string& key) {
   size_t at = json.find("\"" + key + "\":\"");

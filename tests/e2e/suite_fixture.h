@@ -10,8 +10,6 @@
 
 namespace zelko::testing {
 
-inline constexpr char kInstallFolder[] = "\\Program Files\\ZelkoToday\\";
-inline constexpr char kPluginKey[] = "Software\\Microsoft\\CHome\\ZelkoToday";
 
 class SuiteEndToEnd : public EndToEndTest {
  protected:

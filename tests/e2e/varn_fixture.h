@@ -10,7 +10,6 @@
 namespace zelko::testing {
 
 inline constexpr char kInstaller[] = "\\Program Files\\ZelkoToday\\VARN_installer.exe";
-inline constexpr char kHomeKey[] = "SOFTWARE\\Microsoft\\CHome";
 inline constexpr char kStatusKey[] = "SOFTWARE\\VARN";
 inline constexpr char kPortraitLayout[] = "\\Windows\\Titanium_480x800.cpr";
 inline constexpr char kLandscapeLayout[] = "\\Windows\\Titanium_800x480.cpr";

@@ -15,7 +15,7 @@
 namespace zelko::contacts {
 namespace {
 
-using testing::at;
+using zelko::testing::at;
 
 struct Expected {
   platform::DateTime stored;

@@ -16,7 +16,7 @@ namespace {
 
 using platform::Appointment;
 using platform::DateTime;
-using testing::at;
+using zelko::testing::at;
 using testing::meeting;
 
 class AppointmentEntriesTest : public testing::DeviceTest {

@@ -1,4 +1,5 @@
 #include "platform/date_picture.h"
+#include "tests/unit/item_builders.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +29,7 @@ LocaleNames russianNames() {
   return n;
 }
 
-DateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  return DateTime{year, month, 0, day, hour, minute, second, 0};
-}
+using zelko::testing::at;
 
 class DatePictureTest : public ::testing::Test {
  protected:

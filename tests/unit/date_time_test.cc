@@ -2,18 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/item_builders.h"
+
 #include <climits>
 #include <cstdint>
 
 namespace zelko::platform {
 namespace {
 
-DateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-            int ms = 0) {
-  return DateTime{year, month, 0, day, hour, minute, second, ms};
-}
-
-constexpr int64_t kDayMs = 86400000;
+using zelko::testing::at;
 
 TEST(DateTimeEpoch, KnownInstants) {
   EXPECT_EQ(toEpochMs(at(1970, 1, 1)), 0);

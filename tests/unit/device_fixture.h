@@ -12,6 +12,9 @@
 
 namespace zelko::testing {
 
+// The registry root the tests write to.
+inline constexpr platform::Root kHklm = platform::Root::kLocalMachine;
+
 class DeviceTest : public ::testing::Test {
  protected:
   void SetUp() override;

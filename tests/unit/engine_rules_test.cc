@@ -6,6 +6,7 @@
 #include "ZelkoWinToday/run_at.h"
 #include "ZelkoWinToday/widget_images.h"
 #include "platform/date_time.h"
+#include "tests/unit/item_builders.h"
 
 namespace zelko::engine {
 namespace {
@@ -71,11 +72,7 @@ TEST(HandImages, HourHandMovesInFifths) {
   EXPECT_EQ(minuteHandImage(5), "m_05.png");
 }
 
-platform::DateTime at(int y, int mo, int d, int h, int mi, int s = 0) {
-  platform::DateTime t{y, mo, 1, d, h, mi, s, 0};
-  platform::normalizeDateTime(t);
-  return t;
-}
+using zelko::testing::at;
 
 TEST(NextRunAt, OnceADay) {
   RunAtTimes daily{minutesOfDay("00:35"), 0, minutesOfDay(kDefaultEndTime)};

@@ -21,7 +21,7 @@ using platform::Root;
 constexpr char kHome[] = "Software\\Microsoft\\CHome";
 constexpr char kToday[] = "Software\\Microsoft\\CHome\\ZelkoToday";
 
-constexpr char kLayout[] = R"(<Form Width="480" Height="800">
+constexpr char kViewLayout[] = R"(<Form Width="480" Height="800">
   <TitaniumListView ID="ListView"><Selection Color="#123456" /></TitaniumListView>
   <Layer ID="ZelkoTodayExpanded" Height="300">
     <Text X="16" Y="0" Width="300" Height="40" Bind="Today" />
@@ -50,7 +50,7 @@ class HomeScreenViewTest : public DeviceTest {
       set(std::string(kToday) + "\\" + page, "Today", std::string("Day of ") + page);
     }
     set(std::string(kToday) + "\\Page2", "SK2TEXT", "Config.");
-    auto parsed = device::home::parseLayout(kLayout);
+    auto parsed = device::home::parseLayout(kViewLayout);
     ASSERT_TRUE(parsed.ok());
     layout_ = *parsed;
   }

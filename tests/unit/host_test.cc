@@ -12,7 +12,7 @@ namespace zelko {
 namespace {
 
 using platform::RegValue;
-constexpr platform::Root kHklm = platform::Root::kLocalMachine;
+using testing::kHklm;
 constexpr std::string_view kLayout =
     "<Plugins Order=\"HTCHome;ZelkoToday;Weather\" CPRFileName=\"TitaniumPortrait\" />";
 

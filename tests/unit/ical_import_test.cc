@@ -14,7 +14,7 @@ namespace {
 
 using platform::Appointment;
 using platform::DateTime;
-using testing::at;
+using zelko::testing::at;
 using namespace std::string_literals;
 
 // The device clock's zone conversions without a device: enough for an import, which reads

@@ -7,13 +7,12 @@
 #include <optional>
 
 #include "platform/sim/time_zone.h"
+#include "tests/unit/item_builders.h"
 
 namespace zelko::platform::sim {
 namespace {
 
-DateTime at(int year, int month, int day, int hour = 0, int minute = 0) {
-  return DateTime{year, month, 0, day, hour, minute, 0, 0};
-}
+using zelko::testing::at;
 
 int64_t ms(int year, int month, int day, int hour = 0, int minute = 0) {
   return toEpochMs(at(year, month, day, hour, minute));

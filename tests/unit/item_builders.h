@@ -9,13 +9,10 @@
 
 namespace zelko::testing {
 
-inline platform::DateTime at(int y, int m, int d, int h = 0, int min = 0) {
-  platform::DateTime t;
-  t.year = y;
-  t.month = m;
-  t.day = d;
-  t.hour = h;
-  t.minute = min;
+// A calendar time with its day of the week filled in; an impossible one (30 February,
+// hour 24) is kept as given, for the tests of how it is refused.
+inline platform::DateTime at(int y, int m, int d, int h = 0, int min = 0, int s = 0, int ms = 0) {
+  platform::DateTime t{y, m, 0, d, h, min, s, ms};
   platform::normalizeDateTime(t);
   return t;
 }

@@ -7,7 +7,7 @@
 namespace zelko::platform {
 namespace {
 
-using testing::at;
+using zelko::testing::at;
 using testing::meeting;
 
 class ItemsRecurrence : public testing::DeviceTest {

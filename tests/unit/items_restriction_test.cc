@@ -2,6 +2,7 @@
 
 #include "platform/sim/restriction.h"
 #include "platform/text.h"
+#include "tests/unit/item_builders.h"
 
 namespace zelko::platform::sim {
 namespace {
@@ -15,12 +16,7 @@ DateTime day(int y, int m, int d) {
   return t;
 }
 
-DateTime at(int y, int m, int d, int h, int min) {
-  DateTime t = day(y, m, d);
-  t.hour = h;
-  t.minute = min;
-  return t;
-}
+using zelko::testing::at;
 
 Restriction parse(std::string_view text, std::string_view picture = "M/d/yyyy") {
   auto r = Restriction::parse(text, picture);

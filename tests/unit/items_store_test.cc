@@ -9,7 +9,7 @@ namespace zelko::platform {
 namespace {
 
 using testing::meeting;
-using testing::at;
+using zelko::testing::at;
 
 Contact contact(std::string first, std::string last, std::string mobile = "") {
   Contact c;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/date_time.h"
 #include "platform/sim/items_recurrence.h"
 #include "tests/unit/device_fixture.h"
 #include "tests/unit/item_builders.h"
@@ -15,9 +16,9 @@
 namespace zelko::platform::sim {
 namespace {
 
-using testing::at;
+using zelko::testing::at;
 
-constexpr int64_t kDayMs = 86400000;
+using platform::kDayMs;
 
 // Every start of `rule` from `first` to the end of 2025 by day (yyyy*10000+mm*100+dd),
 // walked with libical from the first occurrence; the earliest of a day is kept.

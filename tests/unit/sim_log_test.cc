@@ -54,8 +54,8 @@ TEST_F(SimLogTest, StaysBoundedKeepingTheNewestLines) {
   platform::sim::SimLog log(dir(), "\\Windows\\x.exe", platform().clock());
   const std::string line(300, 'x');
   for (int i = 0; i < 1000; ++i) log.write(line + std::to_string(i));
-  EXPECT_LE(fs::file_size(log.file()), platform::sim::kMaxLogBytes);
-  EXPECT_LE(fs::file_size(fs::path(log.file()) += ".1"), platform::sim::kMaxLogBytes);
+  EXPECT_LE(fs::file_size(log.file()), platform::sim::kMaxProgramLogBytes);
+  EXPECT_LE(fs::file_size(fs::path(log.file()) += ".1"), platform::sim::kMaxProgramLogBytes);
   EXPECT_NE(read(log.file()).find(line + "999\n"), std::string::npos);
   EXPECT_EQ(read(fs::path(log.file()) += ".1").find(line + "0\n"), std::string::npos);
 

@@ -19,7 +19,7 @@ using platform::InboxMessage;
 using platform::kSmsStore;
 using platform::Root;
 using platform::sim::SimMessaging;
-using testing::at;
+using zelko::testing::at;
 
 class SimMessagingTest : public testing::DeviceTest {
  protected:

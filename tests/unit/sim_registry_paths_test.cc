@@ -15,7 +15,7 @@ namespace {
 using platform::RegValue;
 using platform::Root;
 using platform::Status;
-constexpr Root kHklm = Root::kLocalMachine;
+using testing::kHklm;
 
 class RegistryPathsTest : public testing::DeviceTest {
  protected:

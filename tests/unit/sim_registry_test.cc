@@ -22,7 +22,7 @@ using platform::Root;
 using platform::Status;
 using platform::ValueRef;
 using platform::ValueType;
-constexpr Root kHklm = Root::kLocalMachine;
+using testing::kHklm;
 constexpr Root kHkcu = Root::kCurrentUser;
 
 class SimRegistryTest : public testing::DeviceTest {

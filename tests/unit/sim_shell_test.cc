@@ -15,6 +15,7 @@
 #include "platform/sim/device_clock.h"
 #include "platform/sim/heartbeat.h"
 #include "tests/unit/device_fixture.h"
+#include "tests/unit/item_builders.h"
 
 namespace zelko {
 namespace {
@@ -43,11 +44,7 @@ TEST(SimShellCommandLine, SplitsLikeThePhonesRuntime) {
   EXPECT_EQ(splitCommandLine("\"open ended"), (Args{"open ended"}));
 }
 
-DateTime at(int y, int mo, int d, int h, int mi, int s = 0) {
-  DateTime t{y, mo, 0, d, h, mi, s, 0};
-  EXPECT_TRUE(platform::normalizeDateTime(t));
-  return t;
-}
+using zelko::testing::at;
 
 class SimShellTest : public testing::DeviceTest {
  protected:

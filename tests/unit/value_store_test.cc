@@ -17,7 +17,7 @@ namespace {
 
 using platform::RegValue;
 using platform::Root;
-constexpr Root kHklm = Root::kLocalMachine;
+using testing::kHklm;
 
 TEST(ParseRedirect, NamePageAndLimits) {
   auto target = [](std::string_view text) {
