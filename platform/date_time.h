@@ -22,6 +22,7 @@ struct DateTime {
   bool operator==(const DateTime&) const = default;
 };
 
+// Milliseconds in a day, for the epoch values below.
 inline constexpr int64_t kDayMs = 86400000;
 
 // 100-nanosecond intervals since 1 January 1601 (UTC or local, as the caller keeps it).

@@ -18,7 +18,6 @@ namespace {
 // cannot start in the middle) gives up after this many occurrences rather than spin on
 // a minutely rule started decades ago.
 constexpr int kMaxSteps = 200000;
-using platform::kDayMs;
 
 icaltimetype toIcal(const DateTime& t) {
   icaltimetype v = icaltime_null_time();

@@ -9,7 +9,6 @@
 namespace zelko::platform::sim {
 namespace {
 
-using platform::kDayMs;
 
 class SnapshotWalk final : public ItemWalk {
  public:

@@ -18,7 +18,6 @@ namespace {
 
 using zelko::testing::at;
 
-using platform::kDayMs;
 
 // Every start of `rule` from `first` to the end of 2025 by day (yyyy*10000+mm*100+dd),
 // walked with libical from the first occurrence; the earliest of a day is kept.
