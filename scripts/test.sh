@@ -73,6 +73,8 @@ fuzz() {  # TARGET: runs it for $seconds, leaves its summary line in its corpus 
 if [ "$seconds" != 0 ]; then
   echo "== fuzzing, ${seconds}s a target, two at a time"
   fuzz_start=$SECONDS
+  # An interrupted run leaves no fuzzer behind.
+  trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
   targets=(build-asan/bin/*_fuzz)
   for target in "${targets[@]}"; do
     while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n || true; done
