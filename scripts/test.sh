@@ -64,7 +64,11 @@ fuzz() {  # TARGET: runs it for $seconds, leaves its summary line in its corpus 
   seeds="fuzz/seeds/$name"
   [ -d "$seeds" ] || seeds=""
   rm -f "$corpus.result"
-  if "$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds >"$corpus.log" 2>&1; then
+  "$target" -max_total_time="$seconds" -print_final_stats=0 "$corpus" $seeds >"$corpus.log" 2>&1 &
+  local pid=$!
+  # Stopped with the script (see the trap below), this stops its fuzzer too.
+  trap 'kill "$pid" 2>/dev/null' TERM
+  if wait "$pid"; then
     echo "fuzz $name: $(grep -Eo 'Done [0-9]+ runs' "$corpus.log" | tail -1), no crash" >"$corpus.result"
   else
     echo "fuzz $name: FAILED" >"$corpus.result"
@@ -73,7 +77,7 @@ fuzz() {  # TARGET: runs it for $seconds, leaves its summary line in its corpus 
 if [ "$seconds" != 0 ]; then
   echo "== fuzzing, ${seconds}s a target, two at a time"
   fuzz_start=$SECONDS
-  # An interrupted run leaves no fuzzer behind.
+  # An interrupted run leaves no fuzzer behind: each job stops its fuzzer when told to.
   trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
   targets=(build-asan/bin/*_fuzz)
   for target in "${targets[@]}"; do
