@@ -1,12 +1,11 @@
 #include "platform/sim/message_queue.h"
 
 #include <errno.h>
-#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -58,28 +57,86 @@ Result<std::unique_ptr<MessageQueue>> MessageQueue::create(const std::string& de
   }
   int big = 1 << 20;
   setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &big, sizeof big);
-  return std::unique_ptr<MessageQueue>(new MessageQueue(fd, std::move(address)));
+  std::unique_ptr<MessageQueue> queue(new MessageQueue(fd, std::move(address)));
+  if (Status s = queue->start(); !s.ok()) return s;
+  return queue;
 }
 
-MessageQueue::MessageQueue(int fd, std::string address) : fd_(fd), address_(std::move(address)) {
-  if (pipe2(stopPipe_, O_CLOEXEC) != 0) stopPipe_[0] = stopPipe_[1] = -1;
+MessageQueue::MessageQueue(int fd, std::string address) : fd_(fd), address_(std::move(address)) {}
+
+namespace {
+
+Status systemError(const char* what) {
+  return Status::IoError(std::string("cannot set up the message queue: ") + what + ": " +
+                         std::strerror(errno));
+}
+
+// An epoll set holding `socket` as an exclusive entry and `wake` as an ordinary one.
+int waitSet(int socket, int wake) {
+  int ep = epoll_create1(EPOLL_CLOEXEC);
+  if (ep < 0) return -1;
+  epoll_event in{};
+  in.events = EPOLLIN | EPOLLEXCLUSIVE;
+  in.data.fd = socket;
+  epoll_event woken{};
+  woken.events = EPOLLIN;
+  woken.data.fd = wake;
+  if (epoll_ctl(ep, EPOLL_CTL_ADD, socket, &in) != 0 || epoll_ctl(ep, EPOLL_CTL_ADD, wake, &woken) != 0) {
+    int saved = errno;
+    close(ep);
+    errno = saved;
+    return -1;
+  }
+  return ep;
+}
+
+// Waits in `ep` at most `timeoutMs` (-1: without limit); true when `wake` was signalled,
+// which is then reset.
+bool waitIn(int ep, int wake, int timeoutMs) {
+  epoll_event events[2];
+  int n = epoll_wait(ep, events, 2, timeoutMs);
+  bool woken = false;
+  for (int i = 0; i < n; ++i) woken = woken || events[i].data.fd == wake;
+  if (woken) {
+    uint64_t count;
+    (void)!read(wake, &count, sizeof count);
+  }
+  return woken;
+}
+
+void wakeUp(int wake) {
+  uint64_t one = 1;
+  (void)!write(wake, &one, sizeof one);
+}
+
+}  // namespace
+
+Status MessageQueue::start() {
+  mainWake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  readerStop_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (mainWake_ < 0 || readerStop_ < 0) return systemError("eventfd");
+  // The main thread's set first: of two waiting threads the kernel wakes the one whose
+  // entry came first on the socket.
+  mainEpoll_ = waitSet(fd_, mainWake_);
+  if (mainEpoll_ < 0) return systemError("epoll");
+  readerEpoll_ = waitSet(fd_, readerStop_);
+  if (readerEpoll_ < 0) return systemError("epoll");
   reader_ = std::thread([this] { readLoop(); });
+  return Status::Ok();
 }
 
 MessageQueue::~MessageQueue() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
+  if (reader_.joinable()) {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wakeUp(readerStop_);
+    reader_.join();
   }
-  mainBusy_.notify_all();
-  if (stopPipe_[1] >= 0) {
-    char c = 0;
-    (void)!write(stopPipe_[1], &c, 1);
+  for (int f : {fd_, mainEpoll_, readerEpoll_, mainWake_, readerStop_}) {
+    if (f >= 0) close(f);
   }
-  reader_.join();
-  close(fd_);
-  if (stopPipe_[0] >= 0) close(stopPipe_[0]);
-  if (stopPipe_[1] >= 0) close(stopPipe_[1]);
 }
 
 bool MessageQueue::receive(Packet& p) {
@@ -95,20 +152,19 @@ bool MessageQueue::receive(Packet& p) {
 }
 
 void MessageQueue::readLoop() {
-  pollfd fds[2] = {{fd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
   for (;;) {
-    {
-      std::unique_lock lock(mutex_);
-      mainBusy_.wait(lock, [this] { return !mainWaiting_ || stopping_; });
-      if (stopping_) return;
-    }
-    int n = poll(fds, stopPipe_[0] >= 0 ? 2 : 1, -1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || (fds[1].revents & POLLIN)) return;
+    waitIn(readerEpoll_, readerStop_, -1);
     std::lock_guard lock(mutex_);
-    if (mainWaiting_) continue;  // the main thread is reading: leave it the packet
+    if (stopping_) return;
+    bool kept = false;
     Packet p;
-    while (receive(p)) packets_.push_back(p);
+    while (receive(p)) {
+      packets_.push_back(p);
+      kept = true;
+    }
+    // Woken in the main thread's stead, which happens when a packet comes just before the
+    // main thread waits: it is told, or it would sleep on what the reader holds.
+    if (kept && mainWaiting_) wakeUp(mainWake_);
   }
 }
 
@@ -148,11 +204,9 @@ std::optional<Packet> MessageQueue::pop(std::chrono::milliseconds wait) {
     }
     mainWaiting_ = true;
     lock.unlock();
-    pollfd fd{fd_, POLLIN, 0};
-    poll(&fd, 1, timeout);
+    waitIn(mainEpoll_, mainWake_, timeout);
     lock.lock();
     mainWaiting_ = false;
-    mainBusy_.notify_one();
   }
 }
 

@@ -2,12 +2,14 @@
 // (gone with the process, so no stale files). While the main thread waits in pop() it
 // reads the socket itself, so a message costs no thread switch; while it is busy, a reader
 // thread drains the socket into memory, so that senders never wait for a busy program
-// (the kernel keeps only a few datagrams per socket). Both read under one lock, and the
-// main thread looks at what the reader kept first, so packets keep their arrival order.
+// (the kernel keeps only a few datagrams per socket). Each thread waits on an epoll set of
+// its own holding the socket as an exclusive entry, the main thread's first: the kernel
+// wakes the first of them that is waiting, so a packet wakes one thread, never both. Both
+// read under one lock, and the main thread looks at what the reader kept first, so packets
+// keep their arrival order.
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -54,15 +56,19 @@ class MessageQueue {
 
  private:
   MessageQueue(int fd, std::string address);
+  // Makes the epoll sets and the eventfds and starts the reader.
+  Status start();
   void readLoop();
   // One datagram without waiting; false when none is there. Called with mutex_ held.
   bool receive(Packet& packet);
 
   int fd_;
-  int stopPipe_[2] = {-1, -1};
   std::string address_;
+  // Each an epoll set: the socket, exclusive, and an eventfd that wakes its thread.
+  int mainEpoll_ = -1, readerEpoll_ = -1;
+  int mainWake_ = -1;    // the reader kept packets while the main thread waits
+  int readerStop_ = -1;  // the queue is being destroyed
   std::mutex mutex_;
-  std::condition_variable mainBusy_;  // the reader waits here while the main thread reads
   bool mainWaiting_ = false;
   bool stopping_ = false;
   std::deque<Packet> packets_;
