@@ -1,6 +1,5 @@
 // Real processes on one device: what one program does reaches another.
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,29 +14,23 @@ using platform::Root;
 
 using DeviceEndToEnd = EndToEndTest;
 
-TEST_F(DeviceEndToEnd, CallbackOfOneProgramFiresWhenAnotherWrites) {
+TEST_F(DeviceEndToEnd, CallbackOfOneProgramFiresWhenAnotherWritesOrDeletes) {
   int pid = startProbe("watch Software\\Test Value 3");
   ASSERT_NE(pid, 0);
   ASSERT_TRUE(waitFor([&] { return report("watching") == "yes"; }));
   // Written by zelko-device, a third process; the repeated "one" must not notify.
-  for (const char* v : {"one", "one", "two", "three"}) {
+  for (const char* v : {"one", "one", "two"}) {
     ASSERT_EQ(tool({"reg", "set", "HKLM", "software\\TEST", "VALUE", "--text", v}), 0);
   }
-  ASSERT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
-  EXPECT_EQ(exitCodeOf(pid), 0);
-  EXPECT_EQ(report("seen"), "one,two,three");
-}
-
-TEST_F(DeviceEndToEnd, DeletingAWatchedValueNotifies) {
-  int pid = startProbe("watch Software\\Test Value 2");
-  ASSERT_TRUE(waitFor([&] { return report("watching") == "yes"; }));
-  ASSERT_EQ(tool({"reg", "set", "HKLM", "Software\\Test", "Value", "--text", "x"}), 0);
   ASSERT_EQ(tool({"reg", "del", "HKLM", "Software"}), 0);
   ASSERT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
-  EXPECT_EQ(report("seen"), "x,<deleted>");
+  EXPECT_EQ(exitCodeOf(pid), 0);
+  EXPECT_EQ(report("seen"), "one,two,<deleted>");
 }
 
-TEST_F(DeviceEndToEnd, PersistentLaunchStartsItsProgramWithItsName) {
+// How the change of a watched value starts a program is tried in sim_registry_test; here,
+// what the device tool lists and that the program really runs.
+TEST_F(DeviceEndToEnd, PersistentLaunchIsListedAndStartsItsProgram) {
   platform::LaunchRegistration launch;
   launch.name = "ProbeTitanium";
   launch.value = {Root::kLocalMachine, "Software\\Microsoft\\CHome", "Enabled"};
@@ -47,19 +40,12 @@ TEST_F(DeviceEndToEnd, PersistentLaunchStartsItsProgramWithItsName) {
   ASSERT_EQ(tool({"notifications"}, &listed), 0);
   EXPECT_EQ(listed, "ProbeTitanium\tHKLM\\Software\\Microsoft\\CHome\tEnabled\t\"" +
                         std::string(kProbe) + "\"\n");
-
-  ASSERT_EQ(tool({"reg", "set", "HKLM", "Software\\Microsoft\\CHome", "Enabled", "--dword", "0"}), 0);
   ASSERT_EQ(tool({"reg", "set", "HKLM", "Software\\Microsoft\\CHome", "Enabled", "--dword", "0"}), 0);
   ASSERT_TRUE(waitFor([&] { return journalEvents("exit").size() == 1; }));
   auto launches = journalEvents("launch");
-  ASSERT_EQ(launches.size(), 1u) << "the unchanged second write must start nothing";
+  ASSERT_EQ(launches.size(), 1u);
   EXPECT_NE(launches[0].find("\"params\":\"ProbeTitanium\",\"ok\":true"), std::string::npos)
       << launches[0];
-
-  // Stopped by name, it starts nothing any more.
-  ASSERT_TRUE(platform().notifications().stopLaunch("probetitanium").ok());
-  ASSERT_EQ(tool({"reg", "set", "HKLM", "Software\\Microsoft\\CHome", "Enabled", "--dword", "1"}), 0);
-  EXPECT_EQ(journalEvents("launch").size(), 1u);
 }
 
 TEST_F(DeviceEndToEnd, ExecWaitEndsWithTheProgramsExitCode) {
@@ -106,22 +92,6 @@ TEST_F(DeviceEndToEnd, SecondInstanceFindsTheFirstThroughItsMutexAndWindow) {
   EXPECT_EQ(tool({"post", "ProbeInstance", "1127"}), 1) << "no window is left to post to";
 }
 
-TEST_F(DeviceEndToEnd, AWindowOfAKilledProgramIsNeverFound) {
-  int pid = startProbe("instance");
-  ASSERT_TRUE(waitFor([&] { return report("instance") == "up"; }));
-  ASSERT_NE(platform().windows().findWindow("ProbeInstance"), 0u);
-  kill(pid, SIGKILL);
-  ASSERT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
-  EXPECT_EQ(exitCodeOf(pid), 128 + SIGKILL);
-  EXPECT_EQ(platform().windows().findWindow("ProbeInstance"), 0u);
-  // Its mutex went with it: a new instance starts as the first one.
-  int again = startProbe("instance");
-  ASSERT_TRUE(waitFor([&] { return platform().windows().findWindow("ProbeInstance") != 0; }));
-  ASSERT_EQ(tool({"post", "ProbeInstance", "1127"}), 0);
-  ASSERT_TRUE(waitFor([&] { return exitCodeOf(again).has_value(); }));
-  EXPECT_EQ(exitCodeOf(again), 0);
-}
-
 TEST_F(DeviceEndToEnd, BadInputChangesNothing) {
   std::string before, after;
   ASSERT_EQ(tool({"reg", "dump"}, &before), 0);
@@ -136,7 +106,6 @@ TEST_F(DeviceEndToEnd, BadInputChangesNothing) {
     f << "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=\"1\"\n"
          "\"y\"=dword:zz\n";
   }
-  std::string err;
   EXPECT_EQ(tool({"reg", "import", reg.string()}), 1);
   ASSERT_EQ(tool({"reg", "dump"}, &after), 0);
   EXPECT_EQ(before, after);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/e2e/e2e_fixture.h"
@@ -13,41 +14,29 @@ namespace {
 
 using PowerEndToEnd = EndToEndTest;
 
-TEST_F(PowerEndToEnd, BatteryLevelAndLineAreSetApartOrTogether) {
-  std::string out;
-  ASSERT_EQ(tool({"battery", "42", "--no-ac"}), 0);
-  ASSERT_EQ(tool({"battery"}, &out), 0);
-  EXPECT_EQ(out, "42\tbattery\n");
-  ASSERT_EQ(tool({"reg", "get", "HKLM", "System\\State\\Battery", "Main"}, &out), 0);
-  EXPECT_EQ(out, "42\n");
-
-  // The line alone keeps the level; the level alone keeps the line.
-  ASSERT_EQ(tool({"battery", "--ac"}), 0);
-  ASSERT_EQ(tool({"battery"}, &out), 0);
-  EXPECT_EQ(out, "42\tac\n");
-  ASSERT_EQ(tool({"battery", "7"}), 0);
-  ASSERT_EQ(tool({"battery"}, &out), 0);
-  EXPECT_EQ(out, "7\tac\n");
-  ASSERT_EQ(tool({"reg", "get", "HKLM", "System\\State\\Battery", "Main"}, &out), 0);
-  EXPECT_EQ(out, std::to_string(0x100 | 7) + "\n");
-
-  // What battery prints can be given back to it.
-  ASSERT_EQ(tool({"battery", "none"}), 0);
-  ASSERT_EQ(tool({"battery"}, &out), 0);
-  EXPECT_EQ(out, "none\tac\n");
-}
-
-TEST_F(PowerEndToEnd, AWatcherOfTheBatteryStateWakesForEachChange) {
+// Each step: the arguments given, what battery prints after them, the state value.
+TEST_F(PowerEndToEnd, BatteryLevelAndLineAreSetApartOrTogetherAndAWatcherWakes) {
   int pid = startProbe("watch System\\State\\Battery Main 3");
   ASSERT_NE(pid, 0);
   ASSERT_TRUE(waitFor([&] { return report("watching") == "yes"; }));
-  for (std::vector<std::string> args : {std::vector<std::string>{"battery", "50", "--no-ac"},
-                                        {"battery", "51"},
-                                        {"battery", "51", "--ac"}}) {
+  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string>> steps = {
+      {{"battery", "42", "--no-ac"}, "42\tbattery\n", "42\n"},
+      {{"battery", "--ac"}, "42\tac\n", std::to_string(0x100 | 42) + "\n"},  // the level stays
+      {{"battery", "7"}, "7\tac\n", std::to_string(0x100 | 7) + "\n"},       // the line stays
+      {{"battery", "none"}, "none\tac\n", std::to_string(0x100 | 255) + "\n"},  // as printed
+  };
+  for (const auto& [args, shown, state] : steps) {
+    SCOPED_TRACE(args[1]);
+    std::string out;
     ASSERT_EQ(tool(args), 0);
+    ASSERT_EQ(tool({"battery"}, &out), 0);
+    EXPECT_EQ(out, shown);
+    ASSERT_EQ(tool({"reg", "get", "HKLM", "System\\State\\Battery", "Main"}, &out), 0);
+    EXPECT_EQ(out, state);
   }
+  // The watcher in another process ends with 0 once it heard three changes.
   ASSERT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
-  EXPECT_EQ(exitCodeOf(pid), 0) << "the watcher ends with 0 only after three changes";
+  EXPECT_EQ(exitCodeOf(pid), 0);
 }
 
 TEST_F(PowerEndToEnd, RealReadingsComeBackAndAreWellFormed) {

@@ -120,11 +120,19 @@ TEST_F(ServicesTest, AKilledProgramsRowsGoWhenItIsFoundDead) {
   EXPECT_EQ(rowsOf("watches", pid), 1);
   kill(pid, SIGKILL);
   ASSERT_TRUE(waitFor([&] { return exitCodeOf(pid).has_value(); }));
+  EXPECT_EQ(exitCodeOf(pid), 128 + SIGKILL);
+  EXPECT_EQ(platform().windows().findWindow("ProbeInstance"), 0u);
   std::string windows;
   ASSERT_EQ(tool({"windows"}, &windows), 0);
   EXPECT_EQ(windows, "");
   EXPECT_EQ(rowsOf("windows", pid), 0);
   EXPECT_EQ(rowsOf("watches", pid), 0);
+  // Its mutex went with it: a new instance starts as the first one.
+  int again = startProbe("instance");
+  ASSERT_TRUE(waitFor([&] { return platform().windows().findWindow("ProbeInstance") != 0; }));
+  ASSERT_EQ(tool({"post", "ProbeInstance", "1127"}), 0);
+  ASSERT_TRUE(waitFor([&] { return exitCodeOf(again).has_value(); }));
+  EXPECT_EQ(exitCodeOf(again), 0);
 }
 
 }  // namespace

@@ -17,8 +17,7 @@ TEST(DateTimeEpoch, KnownInstants) {
   EXPECT_EQ(toEpochMs(at(2000, 2, 29, 12, 34, 56, 789)), 951827696789);
   EXPECT_EQ(toEpochMs(at(1969, 12, 31, 23, 59, 59, 999)), -1);
 
-  const DateTime before = fromEpochMs(-1);
-  EXPECT_EQ(before, (DateTime{1969, 12, 3, 31, 23, 59, 59, 999}));
+  EXPECT_EQ(fromEpochMs(-1), (DateTime{1969, 12, 3, 31, 23, 59, 59, 999}));
   EXPECT_EQ(fromEpochMs(0).dayOfWeek, 4);  // a Thursday
 }
 
@@ -82,25 +81,14 @@ TEST(DateTimeFileTime, RefusesBeyondYear30827AndClampsBefore1601) {
   EXPECT_EQ(toFileTime(at(INT_MAX, 1, 1)), UINT64_MAX);
 }
 
-TEST(DateTimeCalendar, LeapYearsAndMonthLengths) {
-  EXPECT_EQ(daysInMonth(2024, 2), 29);
-  EXPECT_EQ(daysInMonth(2000, 2), 29);
-  EXPECT_EQ(daysInMonth(1900, 2), 28);
-  EXPECT_EQ(daysInMonth(2100, 2), 28);
-  EXPECT_EQ(daysInMonth(2026, 4), 30);
-  EXPECT_EQ(daysInMonth(2026, 12), 31);
+// Leap years and month lengths are walked day by day above; what is left are the odd months.
+TEST(DateTimeNormalize, FillsDayOfWeekAndRejectsImpossible) {
   EXPECT_EQ(daysInMonth(2026, 0), 0);
   EXPECT_EQ(daysInMonth(2026, 13), 0);
-}
-
-TEST(DateTimeNormalize, FillsDayOfWeekAndRejectsImpossible) {
   DateTime t = at(2026, 3, 29, 2, 30);
   t.dayOfWeek = 5;
   ASSERT_TRUE(normalizeDateTime(t));
   EXPECT_EQ(t.dayOfWeek, 0);  // a Sunday
-  DateTime leap = at(2024, 2, 29);
-  ASSERT_TRUE(normalizeDateTime(leap));
-  EXPECT_EQ(leap.dayOfWeek, 4);
 
   for (DateTime bad :
        {at(2023, 2, 29), at(2100, 2, 29), at(2026, 4, 31), at(2026, 13, 1), at(2026, 0, 1),
@@ -110,7 +98,7 @@ TEST(DateTimeNormalize, FillsDayOfWeekAndRejectsImpossible) {
   }
 }
 
-TEST(DateTimeIso, ParsesBothSeparatorsAndOptionalSeconds) {
+TEST(DateTimeIso, ParsesFormatsAndRefusesMalformed) {
   std::optional<DateTime> t = parseIsoDateTime("2026-03-29 02:30");
   ASSERT_TRUE(t.has_value());
   EXPECT_EQ(*t, (DateTime{2026, 3, 0, 29, 2, 30, 0, 0}));
@@ -118,18 +106,13 @@ TEST(DateTimeIso, ParsesBothSeparatorsAndOptionalSeconds) {
   ASSERT_TRUE(t.has_value());
   EXPECT_EQ(formatIsoDateTime(*t), "2024-02-29T23:59:58");
   EXPECT_EQ(t->dayOfWeek, 4);
-}
-
-TEST(DateTimeIso, RefusesMalformedOrImpossible) {
   for (const char* text :
        {"", "2026-03-29", "2026-3-29 02:30", "2026-03-29 2:30", "2026-03-29_02:30",
         "2026-03-29 02:30:", "2026-03-29 02:30:5", "2026-03-29 02:30:00Z", "2026-02-30 10:00",
         "2026-03-29 24:00", "+026-03-29 02:30", "2026-03-29 02:30:60"}) {
     EXPECT_FALSE(parseIsoDateTime(text).has_value()) << text;
   }
-}
-
-TEST(DateTimeIso, FormatsOddYearsWithoutTruncation) {
+  // Odd years are written whole, not truncated.
   EXPECT_EQ(formatIsoDateTime(at(30827, 12, 31, 23, 59, 59)), "30827-12-31T23:59:59");
   EXPECT_EQ(formatIsoDateTime(at(33, 1, 2, 3, 4, 5)), "0033-01-02T03:04:05");
   EXPECT_EQ(formatIsoDateTime(at(-44, 3, 15)), "-0044-03-15T00:00:00");

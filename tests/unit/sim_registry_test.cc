@@ -53,36 +53,61 @@ TEST_F(SimRegistryTest, KeysAndNamesMatchWithoutRegardToCaseOfAnyLetter) {
             Status::Code::kNotFound);
 }
 
-TEST_F(SimRegistryTest, KeyPathsIgnoreStrayBackslashes) {
+TEST_F(SimRegistryTest, KeyPathsIgnoreStrayBackslashesAndCreateKeyKeepsTheFirstCase) {
   ASSERT_TRUE(reg().setValue(kHklm, "\\Norm\\\\Deep\\", "v", RegValue::Dword(7)).ok());
-  EXPECT_TRUE(reg().keyExists(kHklm, "Norm\\Deep"));
   EXPECT_TRUE(reg().keyExists(kHklm, "\\\\norm\\deep\\\\"));
   ASSERT_TRUE(reg().getValue(kHklm, "Norm\\Deep", "v").ok());
   EXPECT_EQ(reg().subKeys(kHklm, "Norm\\"), std::vector<std::string>{"Deep"});
   EXPECT_EQ(reg().subKeys(kHklm, "\\"), std::vector<std::string>{"Norm"});
-  EXPECT_TRUE(reg().keyExists(kHklm, ""));  // the root
+  EXPECT_TRUE(reg().keyExists(kHklm, ""));  // the root, which cannot be deleted
+  EXPECT_EQ(reg().deleteKey(kHklm, "").code(), Status::Code::kInvalid);
+  EXPECT_EQ(reg().deleteKey(kHklm, "\\\\").code(), Status::Code::kInvalid);
+  EXPECT_TRUE(reg().keyExists(kHklm, "Norm\\Deep"));
+
+  makeKeys({"Norm\\MyApp", "NORM\\MYAPP\\Sub\\Leaf", "norm\\MYAPP"});
+  EXPECT_EQ(reg().subKeys(kHklm, "norm\\myapp"), std::vector<std::string>{"Sub"});
+  EXPECT_EQ(reg().subKeys(kHklm, "norm"), (std::vector<std::string>{"Deep", "MyApp"}));
+  EXPECT_TRUE(reg().values(kHklm, "Norm\\MyApp\\Sub").empty());
 }
 
-TEST_F(SimRegistryTest, CreateKeyMakesParentsAndKeepsTheFirstCase) {
-  makeKeys({"Software\\MyApp", "SOFTWARE\\MYAPP\\Sub\\Leaf"});
-  EXPECT_TRUE(reg().keyExists(kHklm, "software\\myapp\\sub"));
-  EXPECT_EQ(reg().subKeys(kHklm, ""), std::vector<std::string>{"Software"});
-  EXPECT_EQ(reg().subKeys(kHklm, "software"), std::vector<std::string>{"MyApp"});
-  EXPECT_EQ(reg().subKeys(kHklm, "software\\myapp"), std::vector<std::string>{"Sub"});
-  EXPECT_TRUE(reg().createKey(kHklm, "software\\MYAPP").ok());  // exists already: fine
-  EXPECT_TRUE(reg().values(kHklm, "Software\\MyApp\\Sub").empty());
-}
-
+// Children are listed once each, sorted without case, however large the subtrees between
+// them and whether their names sort before ('!', '[', ' ') or after (']', '^') the separator.
 TEST_F(SimRegistryTest, SubKeysListDirectChildrenSortedWithoutCase) {
-  makeKeys({"P\\Zeta", "P\\Ab\\c", "P\\Ab c", "P\\alpha", "P\\b", "P\\Ab]x", "P\\Ab\\D\\e",
-            "PQ\\x"});
+  makeKeys({"P\\Zeta", "P\\Ab\\c", "P\\Ab c", "P\\alpha", "P\\b", "P\\Ab]x", "P\\Ab\\D\\e", "P\\Ab!",
+            "P\\Ab[", "P\\Ab^", "P\\Ab!\\q", "P\\Ab]x\\z", "PQ\\x"});
   EXPECT_EQ(reg().subKeys(kHklm, "p"),
-            (std::vector<std::string>{"Ab", "Ab c", "Ab]x", "alpha", "b", "Zeta"}));
+            (std::vector<std::string>{"Ab", "Ab c", "Ab!", "Ab[", "Ab]x", "Ab^", "alpha", "b", "Zeta"}));
   // A sibling that merely starts with the same letters is not a child.
   EXPECT_EQ(reg().subKeys(kHklm, "P\\AB"), (std::vector<std::string>{"c", "D"}));
   EXPECT_TRUE(reg().subKeys(kHklm, "P\\b").empty());
   EXPECT_TRUE(reg().subKeys(kHklm, "Missing").empty());
   EXPECT_EQ(reg().subKeys(kHklm, ""), (std::vector<std::string>{"P", "PQ"}));
+}
+
+std::string registryDeepPath(int levels) {
+  std::string path;
+  for (int i = 0; i < levels; ++i) path += (i ? "\\k" : "k") + std::to_string(i);
+  return path;
+}
+
+TEST_F(SimRegistryTest, KeyNamesAndDepthsPastThePhonesLimitsAreRefused) {
+  // 255 characters, counted as the phone counts them: "é" is one, "😀" two.
+  std::string longest = std::string(254, 'a') + "é";
+  std::string emoji = std::string(253, 'a') + "\xF0\x9F\x98\x80";
+  EXPECT_TRUE(reg().setValue(kHklm, "Software\\" + longest, "v", RegValue::Dword(1)).ok());
+  EXPECT_TRUE(reg().createKey(kHklm, "Software\\" + longest + "\\" + emoji).ok());
+  for (const std::string& name : {longest + "b", emoji + "b"}) {
+    EXPECT_EQ(reg().setValue(kHklm, "Software\\" + name, "v", RegValue::Dword(1)).code(),
+              Status::Code::kInvalid);
+    EXPECT_EQ(reg().createKey(kHklm, name).code(), Status::Code::kInvalid);
+    EXPECT_FALSE(reg().keyExists(kHklm, "Software\\" + name));
+  }
+  EXPECT_TRUE(reg().setValue(kHklm, registryDeepPath(512), "v", RegValue::Dword(1)).ok());
+  EXPECT_EQ(reg().createKey(kHklm, registryDeepPath(513)).code(), Status::Code::kInvalid);
+  EXPECT_EQ(reg().setValue(kHklm, registryDeepPath(513), "v", RegValue::Dword(1)).code(),
+            Status::Code::kInvalid);
+  EXPECT_FALSE(reg().keyExists(kHklm, registryDeepPath(513)));
+  EXPECT_EQ(reg().subKeys(kHklm, registryDeepPath(511)), std::vector<std::string>{"k511"});
 }
 
 TEST_F(SimRegistryTest, DeleteKeyTakesEverythingBelowButNoSibling) {
@@ -103,27 +128,25 @@ TEST_F(SimRegistryTest, DeleteKeyTakesEverythingBelowButNoSibling) {
 }
 
 // A changed value whose name is already in its key rewrites it in place; once the key is
-// gone, the same write makes it and its parents again.
+// gone, the same write makes it and its parents again. Values are listed sorted by name.
 TEST_F(SimRegistryTest, RewritesKeepTheKeyAndWritesAfterADeleteMakeItAgain) {
-  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "a", RegValue::Dword(1)).ok());
-  ASSERT_TRUE(reg().setValue(kHklm, "w\\k", "A", RegValue::Dword(2)).ok());
-  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "b", RegValue::Dword(3)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "b", RegValue::Dword(1)).ok());
+  ASSERT_TRUE(reg().setValue(kHklm, "w\\k", "B", RegValue::Dword(2)).ok());
+  for (const char* n : {"A", "c"}) ASSERT_TRUE(reg().setValue(kHklm, "W\\K", n, RegValue::Dword(3)).ok());
   EXPECT_EQ(reg().subKeys(kHklm, "W"), (std::vector<std::string>{"K"}));
-  EXPECT_EQ(reg().getValue(kHklm, "W\\K", "a")->dword, 2u);
+  EXPECT_EQ(reg().getValue(kHklm, "W\\K", "b")->dword, 2u);
+  std::vector<std::string> names;
+  for (const auto& v : reg().values(kHklm, "w\\K")) names.push_back(v.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "c"}));
+  EXPECT_TRUE(reg().deleteValue(kHklm, "W\\K", "C").ok());
+  EXPECT_EQ(reg().deleteValue(kHklm, "W\\K", "c").code(), Status::Code::kNotFound);
+  EXPECT_EQ(reg().deleteValue(kHklm, "Nowhere", "b").code(), Status::Code::kNotFound);
 
   ASSERT_TRUE(reg().deleteKey(kHklm, "W").ok());
-  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "a", RegValue::Dword(4)).ok());
-  EXPECT_TRUE(reg().keyExists(kHklm, "W"));
+  ASSERT_TRUE(reg().setValue(kHklm, "W\\K", "b", RegValue::Dword(4)).ok());
   EXPECT_EQ(reg().subKeys(kHklm, "W"), (std::vector<std::string>{"K"}));
-  EXPECT_EQ(reg().getValue(kHklm, "W\\K", "a")->dword, 4u);
-  EXPECT_FALSE(reg().getValue(kHklm, "W\\K", "b").ok());
-}
-
-TEST_F(SimRegistryTest, RootCannotBeDeleted) {
-  ASSERT_TRUE(reg().setValue(kHklm, "Keep", "v", RegValue::Dword(1)).ok());
-  EXPECT_EQ(reg().deleteKey(kHklm, "").code(), Status::Code::kInvalid);
-  EXPECT_EQ(reg().deleteKey(kHklm, "\\\\").code(), Status::Code::kInvalid);
-  EXPECT_TRUE(reg().getValue(kHklm, "Keep", "v").ok());
+  EXPECT_EQ(reg().getValue(kHklm, "W\\K", "b")->dword, 4u);
+  EXPECT_FALSE(reg().getValue(kHklm, "W\\K", "A").ok());
 }
 
 TEST_F(SimRegistryTest, ValuesRoundTripAtTheirEdges) {
@@ -156,17 +179,6 @@ TEST_F(SimRegistryTest, ValuesRoundTripAtTheirEdges) {
   ASSERT_TRUE(dflt.ok()) << dflt.status().message();
   EXPECT_EQ(dflt->text, "dflt");
   EXPECT_TRUE(reg().deleteValue(kHkcu, "Types", std::string_view()).ok());
-}
-
-TEST_F(SimRegistryTest, ValuesAreSortedAndDeletedByName) {
-  for (const char* n : {"b", "A", "c"}) ASSERT_TRUE(reg().setValue(kHklm, "S", n, RegValue::Dword(1)).ok());
-  std::vector<std::string> names;
-  for (const auto& v : reg().values(kHklm, "s")) names.push_back(v.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "c"}));
-  EXPECT_TRUE(reg().deleteValue(kHklm, "S", "B").ok());
-  EXPECT_EQ(reg().deleteValue(kHklm, "S", "b").code(), Status::Code::kNotFound);
-  EXPECT_EQ(reg().deleteValue(kHklm, "Nowhere", "b").code(), Status::Code::kNotFound);
-  EXPECT_EQ(reg().values(kHklm, "S").size(), 2u);
 }
 
 TEST_F(SimRegistryTest, CallsFromSeveralThreadsEachTakeEffect) {
@@ -289,18 +301,14 @@ TEST_F(SimNotificationsTest, CloseStopsACallbackEvenFromInsideIt) {
 TEST_F(SimNotificationsTest, LaunchRegistrationsAreKeptByNameWithoutCase) {
   LaunchRegistration a{"Wake", {kHklm, "L", "a"}, "\\Windows\\probe.exe", ""};
   LaunchRegistration b{"WAKE", {kHkcu, "\\L\\\\M\\", "b"}, "\"\\Windows\\probe.exe\"", "-x"};
-  LaunchRegistration c{"Alarm", {kHklm, "L", "c"}, "\\Windows\\other.exe", ""};
   ASSERT_TRUE(notes().registerLaunch(a).ok());
-  ASSERT_TRUE(notes().registerLaunch(c).ok());
+  ASSERT_TRUE(notes().registerLaunch({"Alarm", {kHklm, "L", "c"}, "\\Windows\\other.exe", ""}).ok());
   ASSERT_TRUE(notes().registerLaunch(b).ok());
   auto all = notes().launches();
   ASSERT_EQ(all.size(), 2u);
   EXPECT_EQ(all[0].name, "Alarm");
-  EXPECT_EQ(all[1].name, "WAKE");
-  EXPECT_EQ(all[1].value.root, kHkcu);
+  EXPECT_EQ(all[1].name, "WAKE");  // the second registration replaced the first
   EXPECT_EQ(all[1].value.key, "L\\M");
-  EXPECT_EQ(all[1].value.name, "b");
-  EXPECT_EQ(all[1].program, b.program);
   EXPECT_EQ(all[1].params, "-x");
 
   EXPECT_EQ(notes().registerLaunch({"", a.value, a.program, ""}).code(), Status::Code::kInvalid);

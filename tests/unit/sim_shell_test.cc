@@ -73,24 +73,15 @@ class SimShellTest : public testing::DeviceTest {
   }
 };
 
-TEST_F(SimShellTest, MissingFileIsNotFoundAndJournalled) {
-  auto r = shell().execute({"\"\\Windows\\nothing.exe\"", "-a", false});
-  EXPECT_EQ(r.status().code(), Status::Code::kNotFound);
-  auto launches = journalEvents("launch");
-  ASSERT_EQ(launches.size(), 1u);
-  EXPECT_TRUE(has(launches[0], R"("program":"\\Windows\\nothing.exe","params":"-a","ok":false)"))
-      << launches[0];
-  EXPECT_EQ(shell().execute({"", "", false}).status().code(), Status::Code::kNotFound);
-}
-
-TEST_F(SimShellTest, JournalLinesStayUtf8WhateverTheBytesAsked) {
-  // A Latin-1 name from an old file: the journal line must still be readable as JSON.
-  auto missing = shell().execute({"\\Windows\\caf\xE9.exe", "Zo\xC3\xAB \xFF\tend", false});
-  EXPECT_EQ(missing.status().code(), platform::Status::Code::kNotFound);
+// A Latin-1 name from an old file: the journal line must still be readable as JSON.
+TEST_F(SimShellTest, MissingFileIsNotFoundAndJournalledAsUtf8WhateverTheBytesAsked) {
+  auto missing = shell().execute({"\"\\Windows\\caf\xE9.exe\"", "Zo\xC3\xAB \xFF\tend", false});
+  EXPECT_EQ(missing.status().code(), Status::Code::kNotFound);
   auto launches = journalEvents("launch");
   ASSERT_EQ(launches.size(), 1u);
   EXPECT_TRUE(has(launches[0], R"("program":"\\Windows\\caf\ufffd.exe")")) << launches[0];
-  EXPECT_TRUE(has(launches[0], "\"params\":\"Zo\xC3\xAB \\ufffd\\tend\"")) << launches[0];
+  EXPECT_TRUE(has(launches[0], "\"params\":\"Zo\xC3\xAB \\ufffd\\tend\",\"ok\":false")) << launches[0];
+  EXPECT_EQ(shell().execute({"", "", false}).status().code(), Status::Code::kNotFound);
 }
 
 TEST_F(SimShellTest, FileThatIsNoProgramIsOpened) {
@@ -118,11 +109,9 @@ TEST_F(SimShellTest, WaitedProgramReportsItsExitAfterItsLaunch) {
   auto all = device().journal().read();
   ASSERT_EQ(all.size(), 6u);
   for (size_t i = 0; i < all.size(); i += 2) {
-    EXPECT_EQ(all[i].event, "launch");
-    EXPECT_EQ(all[i + 1].event, "exit");
+    ASSERT_EQ(all[i].event + " " + all[i + 1].event, "launch exit");
     const std::string pid = all[i + 1].json.substr(all[i + 1].json.find("\"pid\":"));
-    const std::string pidField = pid.substr(0, pid.find(','));
-    EXPECT_TRUE(has(all[i].json, pidField + "}")) << all[i].json << " / " << all[i + 1].json;
+    EXPECT_TRUE(has(all[i].json, pid.substr(0, pid.find(',')) + "}")) << all[i].json << " / " << pid;
     EXPECT_TRUE(has(all[i + 1].json, R"("code":0)"));
     EXPECT_TRUE(has(all[i].json, R"("params":"-x \"a b\"","ok":true)")) << all[i].json;
   }
@@ -145,20 +134,13 @@ TEST_F(SimShellTest, WaitLimitGivesUpWhileTheProgramRuns) {
 }
 
 TEST_F(SimShellTest, SpecialFoldersExistOnTheDevice) {
-  const std::pair<SpecialFolder, const char*> folders[] = {
-      {SpecialFolder::kPersonal, "\\My Documents"},
-      {SpecialFolder::kMyMusic, "\\My Documents\\My Music"},
-      {SpecialFolder::kMyVideo, "\\My Documents\\My Video"},
-      {SpecialFolder::kWindows, "\\Windows"},
-      {SpecialFolder::kProgramFiles, "\\Program Files"},
-      {SpecialFolder::kMyPictures, "\\My Documents\\My Pictures"},
-  };
-  for (const auto& [id, path] : folders) {
+  for (auto id : {SpecialFolder::kPersonal, SpecialFolder::kMyMusic, SpecialFolder::kMyVideo,
+                  SpecialFolder::kWindows, SpecialFolder::kProgramFiles, SpecialFolder::kMyPictures}) {
     auto p = shell().specialFolder(id);
     ASSERT_TRUE(p.ok());
-    EXPECT_EQ(*p, path);
-    EXPECT_TRUE(platform().files().isDirectory(*p)) << path;
+    EXPECT_TRUE(platform().files().isDirectory(*p)) << *p;
   }
+  EXPECT_EQ(*shell().specialFolder(SpecialFolder::kMyPictures), "\\My Documents\\My Pictures");
   EXPECT_EQ(shell().specialFolder(static_cast<SpecialFolder>(0x99)).status().code(),
             Status::Code::kNotFound);
 }
@@ -224,19 +206,13 @@ TEST_F(SimClockTest, FrozenClockStaysWhereItWasSet) {
   EXPECT_EQ(clock().localNow(), stopped);
 }
 
-TEST_F(SimClockTest, LocalTimeFollowsTheZoneAcrossSeasons) {
+TEST_F(SimClockTest, LocalTimeFollowsTheZoneAcrossSeasonsAndYears) {
   ASSERT_TRUE(clock().setLocal(at(2024, 7, 1, 12, 0)).ok());
   EXPECT_EQ(clock().utcNow(), at(2024, 7, 1, 10, 0));
-  EXPECT_EQ(clock().localNow(), at(2024, 7, 1, 12, 0));
   EXPECT_EQ(clock().biasMinutes(clock().utcNow()), -120);
-
-  ASSERT_TRUE(clock().setLocal(at(2024, 1, 15, 12, 0)).ok());
-  EXPECT_EQ(clock().utcNow(), at(2024, 1, 15, 11, 0));
-  EXPECT_EQ(clock().biasMinutes(clock().utcNow()), -60);
-}
-
-TEST_F(SimClockTest, AdvanceCrossesTheEndOfTheYear) {
   ASSERT_TRUE(clock().setLocal(at(2024, 12, 31, 23, 59)).ok());
+  EXPECT_EQ(clock().utcNow(), at(2024, 12, 31, 22, 59));
+  EXPECT_EQ(clock().biasMinutes(clock().utcNow()), -60);
   ASSERT_TRUE(clock().advanceMinutes(2).ok());
   const DateTime now = clock().localNow();
   EXPECT_EQ(now, at(2025, 1, 1, 0, 1));
