@@ -1,9 +1,12 @@
-// Real processes on one device: what one program does reaches another.
+// Real processes on one device: what one program does reaches another, and what the device
+// tool shows of it.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <string>
+#include <vector>
 
+#include "common/host.h"
 #include "tests/e2e/e2e_fixture.h"
 
 namespace zelko::testing {
@@ -12,7 +15,12 @@ namespace {
 using platform::RegValue;
 using platform::Root;
 
-using DeviceEndToEnd = EndToEndTest;
+class DeviceEndToEnd : public EndToEndTest {
+ protected:
+  void setPageValue(std::string_view page, const std::string& name, const RegValue& value) {
+    ASSERT_TRUE(platform().registry().setValue(Root::kLocalMachine, host::pageKey(page), name, value).ok());
+  }
+};
 
 TEST_F(DeviceEndToEnd, CallbackOfOneProgramFiresWhenAnotherWritesOrDeletes) {
   int pid = startProbe("watch Software\\Test Value 3");
@@ -48,29 +56,23 @@ TEST_F(DeviceEndToEnd, PersistentLaunchIsListedAndStartsItsProgram) {
       << launches[0];
 }
 
-TEST_F(DeviceEndToEnd, ExecWaitEndsWithTheProgramsExitCode) {
+// Macros and separators of action strings are tried in actions_test; here, the exit codes.
+TEST_F(DeviceEndToEnd, ExecAndActionWaitEndWithTheProgramsExitCode) {
   EXPECT_EQ(tool({"exec", "--wait", "\\program files\\zelkotoday\\PROBE.EXE", "exit", "7"}), 7);
+  EXPECT_EQ(tool({"action", "--wait", "%ZELKOTODAY%\\Probe.exe;exit 4"}), 4);
   auto launches = journalEvents("launch");
   auto exits = journalEvents("exit");
-  ASSERT_EQ(launches.size(), 1u);
-  ASSERT_EQ(exits.size(), 1u);
-  EXPECT_NE(launches[0].find("\"params\":\"exit 7\",\"ok\":true"), std::string::npos);
+  ASSERT_EQ(launches.size(), 2u);
+  ASSERT_EQ(exits.size(), 2u);
+  EXPECT_NE(launches[0].find("\"params\":\"exit 7\",\"ok\":true"), std::string::npos) << launches[0];
   EXPECT_NE(exits[0].find("\"code\":7"), std::string::npos);
+  EXPECT_NE(launches[1].find("\"program\":\"\\\\Program Files\\\\ZelkoToday\\\\Probe.exe\","
+                             "\"params\":\"exit 4\""),
+            std::string::npos)
+      << launches[1];
   // Missing programs fail clearly and leave a failed launch.
   EXPECT_EQ(tool({"exec", "--wait", "\\Windows\\nothing.exe"}), 1);
   EXPECT_NE(journalEvents("launch").back().find("\"ok\":false"), std::string::npos);
-}
-
-TEST_F(DeviceEndToEnd, ActionStringsExpandMacrosAndSplitAtTheirSeparator) {
-  EXPECT_EQ(tool({"action", "--wait", "%ZELKOTODAY%\\Probe.exe;exit 4"}), 4);
-  EXPECT_EQ(tool({"action", "--wait", "%PROGRAMFILES%\\ZelkoToday\\Probe.exe|exit 5;6|ignored"}), 5);
-  auto launches = journalEvents("launch");
-  ASSERT_EQ(launches.size(), 2u);
-  EXPECT_NE(launches[0].find("\"program\":\"\\\\Program Files\\\\ZelkoToday\\\\Probe.exe\","
-                             "\"params\":\"exit 4\""),
-            std::string::npos)
-      << launches[0];
-  EXPECT_NE(launches[1].find("\"params\":\"exit 5;6\""), std::string::npos) << launches[1];
   EXPECT_EQ(tool({"action", ";;"}), 1) << "an action of separators runs nothing";
 }
 
@@ -100,33 +102,66 @@ TEST_F(DeviceEndToEnd, BadInputChangesNothing) {
   EXPECT_EQ(tool({"clock", "set", "2026-02-30 10:00"}), 2);
   EXPECT_EQ(tool({"clock", "advance", "ten"}), 2);
   EXPECT_EQ(tool({"frobnicate"}), 2);
-  std::filesystem::path reg = dir() / "bad.reg";
-  {
-    std::ofstream f(reg);
-    f << "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\A]\n\"x\"=\"1\"\n"
-         "\"y\"=dword:zz\n";
-  }
-  EXPECT_EQ(tool({"reg", "import", reg.string()}), 1);
   ASSERT_EQ(tool({"reg", "dump"}, &after), 0);
   EXPECT_EQ(before, after);
   EXPECT_EQ(tool({"-d"}), 2);
   EXPECT_NE(tool({"init"}), 0) << "a device is there already";
 }
 
-TEST_F(DeviceEndToEnd, RegFilesRoundTripThroughExportAndImport) {
-  auto& reg = platform().registry();
-  ASSERT_TRUE(reg.setValue(Root::kCurrentUser, "Software\\Zelko\\Sms\\1", "Text", RegValue::Text("Ça va ? \"oui\"\\non")).ok());
-  ASSERT_TRUE(reg.setValue(Root::kCurrentUser, "Software\\Zelko\\Sms", "total", RegValue::Dword(1)).ok());
-  ASSERT_TRUE(reg.setValue(Root::kCurrentUser, "Software\\Zelko", "Blob", RegValue::Binary({0, 1, 255})).ok());
-  std::string file = (dir() / "zelko.reg").string();
-  ASSERT_EQ(tool({"reg", "export", "HKCU", "Software\\Zelko", file}), 0);
-  std::string before;
-  ASSERT_EQ(tool({"reg", "dump", "HKCU"}, &before), 0);
-  ASSERT_EQ(tool({"reg", "del", "HKCU", "Software\\Zelko"}), 0);
-  ASSERT_EQ(tool({"reg", "import", file}), 0);
-  std::string after;
-  ASSERT_EQ(tool({"reg", "dump", "HKCU"}, &after), 0);
-  EXPECT_EQ(before, after);
+// Of four instances started at once, one runs and three give way, in processes of their own.
+TEST_F(DeviceEndToEnd, OfSimultaneousStartsOneRuns) {
+  std::vector<int> pids;
+  for (int i = 0; i < 4; ++i) pids.push_back(startProbe("instance"));
+  auto endedWith = [&](int code) {
+    return std::count_if(pids.begin(), pids.end(), [&](int pid) { return exitCodeOf(pid) == code; });
+  };
+  ASSERT_TRUE(waitFor([&] { return endedWith(3) == 3; })) << endedWith(3) << " gave way";
+  EXPECT_EQ(platform().windows().listWindows().size(), 1u);
+  ASSERT_EQ(tool({"post", "ProbeInstance", "1127"}), 0);
+  EXPECT_TRUE(waitFor([&] { return endedWith(0) == 1; }));
+}
+
+// show: the pages as a person reads them, whatever the engine wrote.
+TEST_F(DeviceEndToEnd, ShowEveryPageInOrderThenThePlugin) {
+  setPageValue("Page1", "weather", RegValue::Text("Sunny\t21\n"));
+  setPageValue("Page1", "BatteryIcon",
+               RegValue::Text("\\Program Files\\ZelkoToday\\skins\\default\\batt\\battery_6.PNG"));
+  setPageValue("Page1", "Note", RegValue::Text("\\Temp\\list.txt"));  // a path, but no image
+  setPageValue("Page1", "ANameLongerThanTheColumn", RegValue::Dword(4294967295u));
+  setPageValue("Page1", "Empty", RegValue::Text(""));
+  setPageValue("CondensedPage", "Stamp", RegValue::Binary({0x00, 0xab, 0x10}));
+  setPageValue("", "isNight", RegValue::Dword(1));
+  std::string out;
+  ASSERT_EQ(tool({"show"}, &out), 0);
+  EXPECT_EQ(out,
+            "Page1\n"
+            "  ANameLongerThanTheColumn 4294967295\n"
+            "  BatteryIcon     battery_6.PNG\n"
+            "  Empty\n"
+            "  Note            \\Temp\\list.txt\n"
+            "  weather         Sunny\\t21\\n\n"
+            "\n"
+            "Page2\n  (no values)\n\n"
+            "Page3\n  (no values)\n\n"
+            "Page4\n  (no values)\n\n"
+            "Page5\n  (no values)\n\n"
+            "CondensedPage\n"
+            "  Stamp           00ab10\n"
+            "\n"
+            "plugin\n"
+            "  isNight         1\n");
+}
+
+TEST_F(DeviceEndToEnd, ShowOnePageByNameInAnyCaseAndAnUnknownPageIsAUsageError) {
+  std::string out;
+  ASSERT_EQ(tool({"show", "plugin"}, &out), 0);
+  EXPECT_EQ(out, "plugin\n  (no values)\n");  // the key is missing
+  setPageValue("Page2", "Text", RegValue::Text("two"));
+  ASSERT_EQ(tool({"show", "pAGE2"}, &out), 0);
+  EXPECT_EQ(out, "Page2\n  Text            two\n");
+  EXPECT_EQ(tool({"show", "Page6"}, &out), 2);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(tool({"show", "Page1", "Page2"}), 2);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/platform.h"
 #include "platform/sim/device.h"
 #include "platform/sim/device_clock.h"
 #include "platform/sim/journal.h"
@@ -56,26 +57,28 @@ TEST_F(DeviceStoresTest, AnEmptiedStoreIsNamedAndTheDeviceIsNotOpened) {
   }
 }
 
-TEST_F(DeviceStoresTest, AMissingOrEmptiedContactStoreIsNeverMadeAnew) {
+// The contact and message stores are named when emptied or missing, and never made anew.
+TEST_F(DeviceStoresTest, AMissingOrEmptiedStoreIsNamedAndNeverMadeAnew) {
   empty("pim.db");
+  empty("messages.db");
   Status s = platform().items().logOn();
   EXPECT_EQ(s.code(), Status::Code::kIoError);
   EXPECT_NE(s.message().find("pim.db is damaged"), std::string::npos) << s.message();
+  auto listed = platform().messaging().inbox(platform::kSmsStore);
+  EXPECT_EQ(listed.status().code(), Status::Code::kIoError);
+  EXPECT_NE(listed.status().message().find("messages.db is damaged"), std::string::npos)
+      << listed.status().message();
 
-  fs::remove(store("pim.db"));
+  for (const char* name : {"pim.db", "messages.db"}) fs::remove(store(name));
   auto again = Device::open(dir() / "device");
   ASSERT_TRUE(again.ok());
   s = (*again)->platform().items().logOn();
   EXPECT_EQ(s.code(), Status::Code::kNotFound);
   EXPECT_NE(s.message().find("pim.db is missing"), std::string::npos) << s.message();
-  EXPECT_FALSE(fs::exists(store("pim.db")));
-}
-
-TEST_F(DeviceStoresTest, AnEmptiedMessageStoreIsNamedDamaged) {
-  empty("messages.db");
-  auto listed = platform().messaging().inbox("SMS");
-  EXPECT_EQ(listed.status().code(), Status::Code::kIoError);
-  EXPECT_NE(listed.status().message().find("messages.db is damaged"), std::string::npos) << listed.status().message();
+  listed = (*again)->platform().messaging().inbox(platform::kSmsStore);
+  ASSERT_FALSE(listed.ok());
+  EXPECT_NE(listed.status().message().find(store("messages.db").string()), std::string::npos);
+  for (const char* name : {"pim.db", "messages.db"}) EXPECT_FALSE(fs::exists(store(name))) << name;
 }
 
 TEST_F(DeviceStoresTest, AFailingRegistryIsAnErrorNotAMissingValue) {

@@ -45,15 +45,13 @@ std::string readDataFile(const std::string& name) {
   return bytes.str();
 }
 
-TEST(RegFileHeader, AcceptsEitherHeaderAfterBlankLinesAndSetsStringBytesMeaning) {
-  // Old files hold string bytes as they are, new ones as UTF-16LE.
-  EXPECT_EQ(valueOf("\"s\"=hex(2):c3,a9,00", "\r\n  \r\nREGEDIT4\r\n").text, "\xC3\xA9");
-  EXPECT_EQ(valueOf("\"s\"=hex(2):e9,00,00,00").text, "\xC3\xA9");
-}
-
-TEST(RegFileEncoding, Utf8WithAndWithoutBomAndUtf16LeGiveTheSameOperations) {
+TEST(RegFileEncoding, EveryEncodingAndLineEndGivesTheSameOperations) {
   const std::string text = kV5 + "[HKCU\\Été]\n\"😀 name\"=\"€\"\r@=dword:1\r\n";
-  for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16File(text)}) {
+  std::string bigEndian = platform::utf8ToUtf16le(text);
+  for (size_t i = 0; i + 1 < bigEndian.size(); i += 2) std::swap(bigEndian[i], bigEndian[i + 1]);
+  // Old DOS tools end a file with 0x1A, with or without a line break around it.
+  for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, utf16File(text), "\xFE\xFF" + bigEndian,
+                                   text + "\x1A", text + "\x1A\r\n"}) {
     auto ops = parseOk(bytes);
     ASSERT_EQ(ops.size(), 3u);
     EXPECT_EQ(ops[0].key, "Été");
@@ -63,19 +61,10 @@ TEST(RegFileEncoding, Utf8WithAndWithoutBomAndUtf16LeGiveTheSameOperations) {
     EXPECT_EQ(ops[1].line, 4);
     EXPECT_EQ(ops[2].line, 5);
   }
-}
-
-TEST(RegFileEncoding, BigEndianUtf16AndADosEndOfFileByteAreRead) {
-  const std::string text = kV5 + "[HKCU\\K]\r\n\"n\"=\"Ω\"\r\n";
-  std::string units = platform::utf8ToUtf16le(text);
-  for (size_t i = 0; i + 1 < units.size(); i += 2) std::swap(units[i], units[i + 1]);
-  auto ops = parseOk("\xFE\xFF" + units);
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[1].value, RegValue::Text("Ω"));
-  // Old DOS tools end a file with 0x1A, with or without a line break around it.
-  EXPECT_EQ(parseOk(text + "\x1A").size(), 2u);
-  EXPECT_EQ(parseOk(text + "\x1A\r\n").size(), 2u);
   EXPECT_EQ(parseOk("REGEDIT4\r\n[HKCU\\K]\r\n\"n\"=\"x\"\x1A").size(), 2u);
+  // Old files hold string bytes as they are, new ones as UTF-16LE; blank lines may come first.
+  EXPECT_EQ(valueOf("\"s\"=hex(2):c3,a9,00", "\r\n  \r\nREGEDIT4\r\n").text, "\xC3\xA9");
+  EXPECT_EQ(valueOf("\"s\"=hex(2):e9,00,00,00").text, "\xC3\xA9");
 }
 
 TEST(RegFileKeys, RootsPathsAndDeletion) {
@@ -113,24 +102,22 @@ TEST(RegFileValues, EachKindOfData) {
   EXPECT_EQ(valueOf("\"m\"=hex(7):61,00,62,00", "REGEDIT4\r\n"), RegValue::MultiText({"a", "b"}));
 }
 
-TEST(RegFileValues, ARegistryEditorExportWithMultiStrings) {
+TEST(RegFileValues, ARegistryEditorExportAndAnSdkFileWithItsEndOfFileByte) {
   auto ops = parseOk(readDataFile("desktop_editor_multi_string.reg"));
   ASSERT_EQ(ops.size(), 5u);
   EXPECT_EQ(ops[1].value, RegValue::MultiText({"Pictures", "Vacation 2023", "Été à Nice"}));
   EXPECT_EQ(ops[2].value, RegValue::ExpandText("%USERPROFILE%\\Pictures\\Gadget"));
   EXPECT_EQ(ops[3].value, RegValue::Dword(10));
   EXPECT_EQ(ops[4].value, RegValue::MultiText({}));
-}
-
-TEST(RegFileValues, AnSdkFileInTheOldFormatWithItsEndOfFileByte) {
-  auto ops = parseOk(readDataFile("sdk_regedit4_eof.reg"));
+  ops = parseOk(readDataFile("sdk_regedit4_eof.reg"));
   ASSERT_EQ(ops.size(), 4u);
   EXPECT_EQ(ops[3].value, RegValue::ExpandText("C:\\Sample\\appmem.dll"));
 }
 
-TEST(RegFileValues, NamesDefaultsDeletionsAndBlanksAroundEquals) {
-  auto ops = parseOk(kV5 + "[HKLM\\K]\n \"A=b;c\"\t=  \"v\"\n@ = \"d\"\n\"Gone\"=-\n@=-\n");
-  ASSERT_EQ(ops.size(), 5u);
+TEST(RegFileValues, NamesDefaultsDeletionsBlanksAndHexOverLines) {
+  auto ops = parseOk(kV5 + "[HKLM\\K]\n \"A=b;c\"\t=  \"v\"\n@ = \"d\"\n\"Gone\"=-\n@=-\n"
+                           "\"b\"=hex:01,02,\\\n    03,0\\\n4\n\n\"n\"=dword:2\n");
+  ASSERT_EQ(ops.size(), 7u);
   EXPECT_EQ(ops[1].name, "A=b;c");
   EXPECT_EQ(ops[1].key, "K");
   EXPECT_EQ(ops[2].name, "");
@@ -138,14 +125,9 @@ TEST(RegFileValues, NamesDefaultsDeletionsAndBlanksAroundEquals) {
   EXPECT_EQ(ops[3].name, "Gone");
   EXPECT_EQ(ops[4].kind, Kind::kDeleteValue);
   EXPECT_EQ(ops[4].name, "");
-}
-
-TEST(RegFileValues, HexListsContinueOverLines) {
-  auto ops = parseOk(kV5 + "[HKLM\\K]\n\"b\"=hex:01,02,\\\n    03,0\\\n4\n\n\"n\"=dword:2\n");
-  ASSERT_EQ(ops.size(), 3u);
-  EXPECT_EQ(ops[1].value, RegValue::Binary({1, 2, 3, 4}));
-  EXPECT_EQ(ops[1].line, 4);
-  EXPECT_EQ(ops[2].line, 8);
+  EXPECT_EQ(ops[5].value, RegValue::Binary({1, 2, 3, 4}));
+  EXPECT_EQ(ops[5].line, 8);
+  EXPECT_EQ(ops[6].line, 12);
 }
 
 struct BadFile {

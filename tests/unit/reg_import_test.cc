@@ -43,21 +43,12 @@ class RegImportTest : public ::testing::Test {
 
   // The watched value first, then many more: a failure comes after the watched change.
   std::vector<RegOperation> bigImport() {
-    std::vector<RegOperation> ops;
-    RegOperation op;
-    op.kind = RegOperation::Kind::kSetValue;
-    op.root = Root::kCurrentUser;
-    op.key = "Software\\App";
-    op.name = "Mode";
-    op.value = RegValue::Text("after");
-    op.line = 3;
-    ops.push_back(op);
+    using Kind = RegOperation::Kind;
+    std::vector<RegOperation> ops = {
+        {Kind::kSetValue, Root::kCurrentUser, "Software\\App", "Mode", RegValue::Text("after"), 3}};
     for (int i = 0; i < 2000; ++i) {
-      op.key = "Software\\App\\Key" + std::to_string(i);
-      op.name = "Value";
-      op.value = RegValue::Text(std::string(200, 'x'));
-      op.line = 4 + i;
-      ops.push_back(op);
+      ops.push_back({Kind::kSetValue, Root::kCurrentUser, "Software\\App\\Key" + std::to_string(i), "Value",
+                     RegValue::Text(std::string(200, 'x')), 4 + i});
     }
     return ops;
   }

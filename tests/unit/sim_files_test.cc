@@ -1,5 +1,7 @@
 // The phone's file system inside the device folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_files.h"
 #include "tests/unit/device_fixture.h"
 
 namespace zelko {
@@ -147,16 +150,28 @@ TEST_F(SimFilesTest, ListDirectoryIsSortedWithoutCase) {
   EXPECT_TRUE((*list)[3].isDirectory);
   EXPECT_EQ(files().listDirectory("\\Temp\\Nothing").status().code(), Status::Code::kNotFound);
   EXPECT_EQ(files().listDirectory("\\Temp\\List\\b.txt").status().code(), Status::Code::kNotFound);
+
+  auto t = files().lastWriteTime("\\TEMP\\LIST\\B.TXT");
+  ASSERT_TRUE(t.ok());
+  EXPECT_GE(platform::fromFileTime(*t)->year, 2024);  // a file time from 1601, not a Unix time
+  EXPECT_EQ(files().lastWriteTime("\\Temp\\none").status().code(), Status::Code::kNotFound);
 }
 
-TEST_F(SimFilesTest, LastWriteTimeIsAFileTime) {
-  ASSERT_TRUE(files().writeFile("\\Temp\\t.txt", "x").ok());
-  auto t = files().lastWriteTime("\\TEMP\\T.TXT");
-  ASSERT_TRUE(t.ok());
-  auto when = platform::fromFileTime(*t);
-  ASSERT_TRUE(when);
-  EXPECT_GE(when->year, 2024);  // a file time from 1601, not a Unix time
-  EXPECT_EQ(files().lastWriteTime("\\Temp\\none").status().code(), Status::Code::kNotFound);
+// Whatever is found at a path, a device file, a pipe nobody writes to or a file too large
+// to hold, ends in a clear error naming it, never in a hang or an exhausted memory.
+TEST_F(SimFilesTest, OnlyRegularFilesOfABoundedSizeAreRead) {
+  fs::create_symlink("/dev/zero", hostFile("\\Temp\\zero.ini"));
+  ASSERT_EQ(mkfifo(hostFile("\\Temp\\pipe.ini").c_str(), 0644), 0);
+  std::ofstream(hostFile("\\Temp\\big.ini")).flush();
+  ASSERT_EQ(truncate(hostFile("\\Temp\\big.ini").c_str(),
+                     static_cast<off_t>(platform::sim::SimFiles::kMaxReadBytes) + 1), 0);
+  for (const char* path : {"\\Temp\\zero.ini", "\\Temp\\pipe.ini", "\\Temp\\big.ini"}) {
+    auto read = files().readText(path);
+    EXPECT_EQ(read.status().code(), Status::Code::kInvalid) << path;
+    EXPECT_NE(read.status().message().find(path), std::string::npos) << read.status().message();
+    EXPECT_EQ(files().readFile(path).status().code(), Status::Code::kInvalid) << path;
+  }
+  EXPECT_EQ(files().readFile("\\Temp").status().code(), Status::Code::kNotFound);
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
-// The device's message store: the inbox's order and entry ids, the unread count the
-// phone keeps in System\State, and a store file gone missing. (Sending, calls and bubbles
-// are tried end to end, through ZelkoSms.)
+// The device's message store: the inbox's order and entry ids and the unread count the
+// phone keeps in System\State. (A damaged or missing store is tried in device_stores_test;
+// sending, calls and bubbles end to end, through ZelkoSms.)
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
 #include "platform/platform.h"
@@ -121,17 +120,6 @@ TEST_F(SimMessagingTest, CountStaysInStepWhenProgramsChangeTogether) {
   for (const auto& m : *inbox) unread += !m.read;
   EXPECT_EQ(unread, 2u * (kEach - (kEach + 2) / 3));
   EXPECT_EQ(unreadCount(), unread);
-}
-
-TEST_F(SimMessagingTest, AMissingStoreIsNamedAndNotRecreated) {
-  auto path = dir() / "device" / "messages.db";
-  std::filesystem::remove(path);
-  auto reopened = platform::sim::Device::open(dir() / "device");
-  ASSERT_TRUE(reopened.ok());
-  auto inbox = (*reopened)->platform().messaging().inbox(kSmsStore);
-  ASSERT_FALSE(inbox.ok());
-  EXPECT_NE(inbox.status().message().find(path.string()), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 }  // namespace

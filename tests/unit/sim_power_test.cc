@@ -37,20 +37,13 @@ class PowerSupplies {
   fs::path root_;
 };
 
-class HostPowerTest : public ::testing::Test {
+class HostPowerTest : public testing::DeviceTest {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "zelko-power-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   PowerStatus read(const PowerSupplies& s) { return platform::sim::readHostPower(s.root()); }
-  fs::path dir_;
 };
 
 TEST_F(HostPowerTest, BatteryLevelAndMainsLine) {
-  PowerSupplies s(dir_ / "ps");
+  PowerSupplies s(dir() / "ps");
   s.add("BAT0", {{"type", "Battery"}, {"capacity", "57"}, {"status", "Discharging"}});
   s.add("AC", {{"type", "Mains"}, {"online", "0"}});
   EXPECT_EQ(read(s).batteryPercent, 57);
@@ -67,16 +60,16 @@ TEST_F(HostPowerTest, BatteryLevelAndMainsLine) {
 }
 
 TEST_F(HostPowerTest, WithoutAReadableBatteryThereIsNoReading) {
-  EXPECT_EQ(platform::sim::readHostPower(dir_ / "missing").batteryPercent, 255);
-  EXPECT_TRUE(platform::sim::readHostPower(dir_ / "missing").acLine);
+  EXPECT_EQ(platform::sim::readHostPower(dir() / "missing").batteryPercent, 255);
+  EXPECT_TRUE(platform::sim::readHostPower(dir() / "missing").acLine);
   // A mouse's battery and a removed battery are not the machine's.
-  PowerSupplies s(dir_ / "ps");
+  PowerSupplies s(dir() / "ps");
   s.add("hid-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "20"}});
   s.add("BAT1", {{"type", "Battery"}, {"present", "0"}, {"capacity", "0"}});
   EXPECT_EQ(read(s).batteryPercent, 255);
   EXPECT_TRUE(read(s).acLine);
   // A battery without a readable level is still a battery: on its own power, no reading.
-  PowerSupplies t(dir_ / "ps2");
+  PowerSupplies t(dir() / "ps2");
   t.add("BAT0", {{"type", "Battery"}, {"capacity", "lots"}});
   EXPECT_EQ(read(t).batteryPercent, 255);
   EXPECT_FALSE(read(t).acLine);
