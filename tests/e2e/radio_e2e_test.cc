@@ -1,6 +1,7 @@
 // The radios as a user meets them: switched with zelko-device radio or by the radio
-// switcher ZelkoComm, with the running engine's images following each change through the
-// state values alone. (Each switcher option is tried in comm_switcher_test.)
+// switcher ZelkoComm the engine starts, with the running engine's images following each
+// change through the state values alone. (Each switcher option is tried in
+// comm_switcher_test.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,7 +12,6 @@
 namespace zelko::testing {
 namespace {
 
-using Events = std::vector<std::string>;
 const char kRadiosIdle[] = "phone\ton\nwifi\toff\nbluetooth\toff\nline\tpresent\nlibrary\tpresent\n";
 
 class RadioEndToEnd : public SuiteEndToEnd {
@@ -20,13 +20,6 @@ class RadioEndToEnd : public SuiteEndToEnd {
     std::string out;
     EXPECT_EQ(tool({"radio"}, &out), 0);
     return out;
-  }
-  // Runs ZelkoComm; the radio events it caused.
-  Events comm(const std::string& params) {
-    size_t before = radioEvents().size();
-    EXPECT_EQ(run("ZelkoComm", params), 0) << params;
-    Events all = radioEvents();
-    return Events(all.begin() + static_cast<long>(before), all.end());
   }
   std::string state(const std::string& key, const std::string& name) {
     std::string out;
@@ -73,35 +66,7 @@ TEST_F(RadioEndToEnd, BadRadioCommandsChangeNothing) {
   EXPECT_TRUE(radioEvents().empty());
 }
 
-TEST_F(RadioEndToEnd, TheSwitcherRunAsAProgramAndTheEngineShowingIt) {
-  startEngine();
-  EXPECT_EQ(comm("-bt2 -wifi"), (Events{"bluetooth on", "wifi on"}));
-  EXPECT_EQ(shows("Page1", "BlueToothPNG", "bluetooth_e.png"), "bluetooth_e.png");
-  EXPECT_EQ(shows("Page1", "WiFiPNG", "wifi_n.png"), "wifi_n.png");
-  EXPECT_EQ(comm("-flight"), (Events{"bluetooth off", "wifi off", "network unregistered", "phone off"}));
-  EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_d.png"), "cellular_d.png");
-  EXPECT_EQ(shows("Page1", "HeaderText", "No Service"), "No Service");
-  EXPECT_EQ(comm("-flight"), (Events{"phone on", "network registered"}));
-  EXPECT_EQ(shows("Page1", "OperatorName", "Zelko Mobile"), "Zelko Mobile");
-
-  // The data connection the weather run dials, hung up from the panel.
-  ASSERT_EQ(tool({"dialup", "connect", "Internet"}), 0);
-  EXPECT_EQ(shows("Page1", "DataPNG", "data_e.png"), "data_e.png");
-  comm("-data");
-  EXPECT_EQ(shows("Page1", "DataPNG", "data_d.png"), "data_d.png");
-
-  comm("-status");
-  std::string out;
-  ASSERT_EQ(tool({"reg", "dump", "HKCU", "Software\\Zelko\\Comm"}, &out), 0);
-  EXPECT_EQ(out,
-            "HKCU\\Software\\Zelko\\Comm\tactivesync\tREG_DWORD\t0\n"
-            "HKCU\\Software\\Zelko\\Comm\tbluetooth\tREG_DWORD\t8\n"
-            "HKCU\\Software\\Zelko\\Comm\tcellular\tREG_DWORD\t0\n"
-            "HKCU\\Software\\Zelko\\Comm\tdata\tREG_DWORD\t0\n"
-            "HKCU\\Software\\Zelko\\Comm\toperatorname\tREG_SZ\tZelko Mobile\n"
-            "HKCU\\Software\\Zelko\\Comm\twifi\tREG_DWORD\t1\n");
-}
-
+// The engine starts ZelkoComm, which switches the radios off in a process of its own.
 TEST_F(RadioEndToEnd, ACriticalBatterySwitchesBluetoothAndWifiOff) {
   ASSERT_EQ(tool({"radio", "set", "wifi", "connected"}), 0);
   ASSERT_EQ(tool({"radio", "set", "bluetooth", "discoverable"}), 0);

@@ -3,11 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -177,34 +175,6 @@ TEST_F(SimWindowsTest, PumpEndsEvenWhenAHandlerKeepsPostingToItself) {
   EXPECT_LT(got_.size(), 100u);
   // The chain goes on where it stopped, in order.
   for (size_t i = 0; i < got_.size(); ++i) EXPECT_EQ(got_[i].wParam, i);
-}
-
-TEST_F(SimWindowsTest, WorkerThreadsPostToTheLoopInTheirOrder) {
-  registerRecorder("Ui");
-  WindowHandle w = create("Ui", "u");
-  constexpr int kThreads = 3, kEach = 100;
-  std::atomic<int> failed{0};
-  std::vector<std::thread> workers;
-  for (int t = 0; t < kThreads; ++t) {
-    workers.emplace_back([&, t] {
-      for (int i = 0; i < kEach; ++i) {
-        if (!win().postMessage({w, kWmPing, static_cast<uint64_t>(t * 1000 + i), 0}).ok()) ++failed;
-      }
-    });
-  }
-  auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (got_.size() < size_t{kThreads * kEach} && std::chrono::steady_clock::now() < giveUp) {
-    win().pumpMessages(milliseconds(50));
-  }
-  for (auto& t : workers) t.join();
-  EXPECT_EQ(failed, 0);
-  ASSERT_EQ(got_.size(), size_t{kThreads * kEach});
-  std::vector<int> next(kThreads, 0);
-  for (const auto& m : got_) {
-    int t = static_cast<int>(m.wParam / 1000);
-    ASSERT_LT(t, kThreads);
-    EXPECT_EQ(static_cast<int>(m.wParam % 1000), next[t]++) << "thread " << t;
-  }
 }
 
 TEST_F(SimWindowsTest, TimersTickUntilKilledAndAreReplacedById) {
