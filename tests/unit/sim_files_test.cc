@@ -104,19 +104,7 @@ TEST_F(SimFilesTest, ReadTextDecodesByteOrderMarks) {
   EXPECT_EQ(files().readText("\\Temp").status().code(), Status::Code::kNotFound);
 }
 
-TEST_F(SimFilesTest, WriteFileReplacesWholeAndLeavesNoTemporary) {
-  ASSERT_TRUE(files().writeFile("\\Temp\\state.ini", std::string(10000, 'o')).ok());
-  ASSERT_TRUE(files().writeFile("\\Temp\\state.ini", "short").ok());
-  EXPECT_EQ(*files().readFile("\\Temp\\state.ini"), "short");
-  ASSERT_TRUE(files().writeFile("\\Temp\\empty.ini", "").ok());
-  EXPECT_EQ(*files().readFile("\\Temp\\empty.ini"), "");
-  EXPECT_EQ(names("\\Temp"), (std::vector<std::string>{"empty.ini", "state.ini"}));
-
-  EXPECT_EQ(files().writeFile("\\No Such Folder\\x.ini", "x").code(), Status::Code::kNotFound);
-  EXPECT_FALSE(fs::exists(fsRoot() / "No Such Folder"));
-}
-
-TEST_F(SimFilesTest, ConcurrentWritersOfOneFileEachLeaveAWholeFile) {
+TEST_F(SimFilesTest, WritersOfOneFileEachLeaveAWholeFileAndNoTemporary) {
   constexpr int kWriters = 8;
   std::vector<std::string> contents;
   for (int i = 0; i < kWriters; ++i) contents.push_back(std::string(256 * 1024, static_cast<char>('a' + i)));
@@ -131,23 +119,22 @@ TEST_F(SimFilesTest, ConcurrentWritersOfOneFileEachLeaveAWholeFile) {
   ASSERT_TRUE(final.ok());
   EXPECT_NE(std::find(contents.begin(), contents.end(), *final), contents.end())
       << "a mix of writers, " << final->size() << " bytes";
-  EXPECT_EQ(names("\\Temp"), std::vector<std::string>{"shared.bin"});
+  ASSERT_TRUE(files().writeFile("\\Temp\\shared.bin", "short").ok());
+  EXPECT_EQ(*files().readFile("\\Temp\\shared.bin"), "short");
+  ASSERT_TRUE(files().writeFile("\\Temp\\empty.ini", "").ok());
+  EXPECT_EQ(*files().readFile("\\Temp\\empty.ini"), "");
+  EXPECT_EQ(names("\\Temp"), (std::vector<std::string>{"empty.ini", "shared.bin"}));
+  EXPECT_EQ(files().writeFile("\\No Such Folder\\x.ini", "x").code(), Status::Code::kNotFound);
+  EXPECT_FALSE(fs::exists(fsRoot() / "No Such Folder"));
 }
 
-TEST_F(SimFilesTest, ListDirectoryIsSortedWithoutCase) {
+TEST_F(SimFilesTest, ListDirectoryIsSortedWithoutCaseAndTimesAreFileTimes) {
   ASSERT_TRUE(files().createDirectory("\\Temp\\List\\sub\\deeper").ok());
-  writeHost("\\Temp\\List\\b.txt", "12345");
-  writeHost("\\Temp\\List\\A.txt", "1");
-  writeHost("\\Temp\\List\\C.txt", "");
-  auto list = files().listDirectory("\\temp\\LIST");
-  ASSERT_TRUE(list.ok());
-  ASSERT_EQ(list->size(), 4u);
-  EXPECT_EQ((*list)[0].name, "A.txt");
-  EXPECT_EQ((*list)[1].name, "b.txt");
+  for (const char* name : {"b.txt", "A.txt", "C.txt"}) writeHost(std::string("\\Temp\\List\\") + name, name);
+  EXPECT_EQ(names("\\temp\\LIST"), (std::vector<std::string>{"A.txt", "b.txt", "C.txt", "sub"}));
+  auto list = files().listDirectory("\\Temp\\List");
   EXPECT_EQ((*list)[1].size, 5u);
   EXPECT_FALSE((*list)[1].isDirectory);
-  EXPECT_EQ((*list)[2].name, "C.txt");
-  EXPECT_EQ((*list)[3].name, "sub");
   EXPECT_TRUE((*list)[3].isDirectory);
   EXPECT_EQ(files().listDirectory("\\Temp\\Nothing").status().code(), Status::Code::kNotFound);
   EXPECT_EQ(files().listDirectory("\\Temp\\List\\b.txt").status().code(), Status::Code::kNotFound);
@@ -195,6 +182,13 @@ class NewFileTest : public SimFilesTest {
 };
 
 TEST_F(NewFileTest, TheFileAppearsWholeAtCommitWithItsAttributesAndTimes) {
+  {
+    auto given = files().createFile("\\Temp\\Skins\\b.png");  // given up: leaves nothing
+    ASSERT_TRUE(given.ok());
+    ASSERT_TRUE((*given)->write(std::string(100000, 'x')).ok());
+  }
+  EXPECT_EQ(files().createFile("\\Temp\\Missing\\b.png").status().code(), Status::Code::kNotFound);
+  EXPECT_EQ(files().createFile("\\").status().code(), Status::Code::kInvalid);
   auto file = files().createFile("\\Temp\\skins\\a.png");  // the folder's case does not matter
   ASSERT_TRUE(file.ok()) << file.status().message();
   ASSERT_TRUE((*file)->write("half").ok());
@@ -221,17 +215,6 @@ TEST_F(NewFileTest, TheFileAppearsWholeAtCommitWithItsAttributesAndTimes) {
   ASSERT_TRUE((*again)->commit({}, {}).ok());
   EXPECT_EQ(read(host("\\Temp\\Skins\\a.png")), "new");
   EXPECT_EQ(entries(host("\\Temp\\Skins")), 1u);
-}
-
-TEST_F(NewFileTest, AFileGivenUpLeavesNothing) {
-  {
-    auto file = files().createFile("\\Temp\\Skins\\b.png");
-    ASSERT_TRUE(file.ok());
-    ASSERT_TRUE((*file)->write(std::string(100000, 'x')).ok());
-  }
-  EXPECT_EQ(entries(host("\\Temp\\Skins")), 0u);
-  EXPECT_EQ(files().createFile("\\Temp\\Missing\\b.png").status().code(), Status::Code::kNotFound);
-  EXPECT_EQ(files().createFile("\\").status().code(), Status::Code::kInvalid);
 }
 
 TEST_F(NewFileTest, NoWriteGoesThroughALinkOfTheHost) {

@@ -124,10 +124,9 @@ TEST_F(SimWindowsTest, WindowDestroyingItselfAgainWhileGoingIsRefused) {
   WindowHandle child = create("Frame", "c", frame);
   std::vector<Status> again;
   onMessage_ = [&](const Message& m) {
-    if (m.message == platform::kWmDestroy && again.size() < 10) {
-      again.push_back(win().destroyWindow(m.window));
-      if (m.window == frame) again.push_back(win().destroyWindow(child));
-    }
+    if (m.message != platform::kWmDestroy || again.size() >= 10) return;
+    again.push_back(win().destroyWindow(m.window));
+    if (m.window == frame) again.push_back(win().destroyWindow(child));
   };
   ASSERT_TRUE(win().destroyWindow(frame).ok());
   ASSERT_EQ(again.size(), 3u);
