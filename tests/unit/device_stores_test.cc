@@ -43,20 +43,6 @@ class DeviceStoresTest : public testing::DeviceTest {
   }
 };
 
-TEST_F(DeviceStoresTest, AnEmptiedStoreIsNamedAndTheDeviceIsNotOpened) {
-  for (const char* name : {"registry.db", "journal.db"}) {
-    SCOPED_TRACE(name);
-    TearDown();
-    SetUp();
-    empty(name);
-    auto opened = Device::open(dir() / "device");
-    ASSERT_FALSE(opened.ok());
-    EXPECT_NE(opened.status().message().find(std::string(name) + " is damaged or not a device store"),
-              std::string::npos)
-        << opened.status().message();
-  }
-}
-
 // The contact and message stores are named when emptied or missing, and never made anew.
 TEST_F(DeviceStoresTest, AMissingOrEmptiedStoreIsNamedAndNeverMadeAnew) {
   empty("pim.db");

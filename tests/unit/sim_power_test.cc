@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
 
 #include "platform/platform.h"
@@ -23,56 +22,48 @@ using platform::Root;
 using platform::sim::HostSources;
 using platform::sim::SimPower;
 
-// A fake /sys/class/power_supply, one folder per supply.
-class PowerSupplies {
- public:
-  explicit PowerSupplies(fs::path root) : root_(std::move(root)) { fs::create_directories(root_); }
-  void add(const std::string& name, std::initializer_list<std::pair<const char*, const char*>> files) {
-    fs::create_directories(root_ / name);
-    for (const auto& [file, text] : files) std::ofstream(root_ / name / file) << text << "\n";
-  }
-  const fs::path& root() const { return root_; }
+using SupplyFiles = std::initializer_list<std::pair<const char*, const char*>>;
 
- private:
-  fs::path root_;
-};
+// One supply of a fake /sys/class/power_supply.
+void addPowerSupply(const fs::path& root, const std::string& name, SupplyFiles files) {
+  fs::create_directories(root / name);
+  for (const auto& [file, text] : files) std::ofstream(root / name / file) << text << "\n";
+}
 
 class HostPowerTest : public testing::DeviceTest {
  protected:
-  PowerStatus read(const PowerSupplies& s) { return platform::sim::readHostPower(s.root()); }
+  void add(const std::string& name, SupplyFiles files) { addPowerSupply(dir() / "ps", name, files); }
+  PowerStatus read() { return platform::sim::readHostPower(dir() / "ps"); }
 };
 
 TEST_F(HostPowerTest, BatteryLevelAndMainsLine) {
-  PowerSupplies s(dir() / "ps");
-  s.add("BAT0", {{"type", "Battery"}, {"capacity", "57"}, {"status", "Discharging"}});
-  s.add("AC", {{"type", "Mains"}, {"online", "0"}});
-  EXPECT_EQ(read(s).batteryPercent, 57);
-  EXPECT_FALSE(read(s).acLine);
+  add("BAT0", {{"type", "Battery"}, {"capacity", "57"}, {"status", "Discharging"}});
+  add("AC", {{"type", "Mains"}, {"online", "0"}});
+  EXPECT_EQ(read().batteryPercent, 57);
+  EXPECT_FALSE(read().acLine);
   // A USB charger counts as external power too, as does a battery that says it charges.
-  s.add("ucsi", {{"type", "USB"}, {"online", "1"}});
-  EXPECT_TRUE(read(s).acLine);
-  s.add("ucsi", {{"type", "USB"}, {"online", "0"}});
-  s.add("BAT0", {{"type", "Battery"}, {"capacity", "40"}, {"status", "Charging"}});
-  EXPECT_TRUE(read(s).acLine);
+  add("ucsi", {{"type", "USB"}, {"online", "1"}});
+  EXPECT_TRUE(read().acLine);
+  add("ucsi", {{"type", "USB"}, {"online", "0"}});
+  add("BAT0", {{"type", "Battery"}, {"capacity", "40"}, {"status", "Charging"}});
+  EXPECT_TRUE(read().acLine);
   // Two batteries share out as their mean; a level above 100 counts as 100.
-  s.add("BAT1", {{"type", "Battery"}, {"capacity", "250"}});
-  EXPECT_EQ(read(s).batteryPercent, 70);
+  add("BAT1", {{"type", "Battery"}, {"capacity", "250"}});
+  EXPECT_EQ(read().batteryPercent, 70);
 }
 
 TEST_F(HostPowerTest, WithoutAReadableBatteryThereIsNoReading) {
-  EXPECT_EQ(platform::sim::readHostPower(dir() / "missing").batteryPercent, 255);
-  EXPECT_TRUE(platform::sim::readHostPower(dir() / "missing").acLine);
+  EXPECT_EQ(read().batteryPercent, 255);  // no such folder
+  EXPECT_TRUE(read().acLine);
   // A mouse's battery and a removed battery are not the machine's.
-  PowerSupplies s(dir() / "ps");
-  s.add("hid-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "20"}});
-  s.add("BAT1", {{"type", "Battery"}, {"present", "0"}, {"capacity", "0"}});
-  EXPECT_EQ(read(s).batteryPercent, 255);
-  EXPECT_TRUE(read(s).acLine);
+  add("hid-mouse", {{"type", "Battery"}, {"scope", "Device"}, {"capacity", "20"}});
+  add("BAT1", {{"type", "Battery"}, {"present", "0"}, {"capacity", "0"}});
+  EXPECT_EQ(read().batteryPercent, 255);
+  EXPECT_TRUE(read().acLine);
   // A battery without a readable level is still a battery: on its own power, no reading.
-  PowerSupplies t(dir() / "ps2");
-  t.add("BAT0", {{"type", "Battery"}, {"capacity", "lots"}});
-  EXPECT_EQ(read(t).batteryPercent, 255);
-  EXPECT_FALSE(read(t).acLine);
+  add("BAT0", {{"type", "Battery"}, {"capacity", "lots"}});
+  EXPECT_EQ(read().batteryPercent, 255);
+  EXPECT_FALSE(read().acLine);
 }
 
 TEST(MemInfoTest, LoadIsTheUsedShareAndDamagedFilesStayInBounds) {
@@ -100,20 +91,8 @@ TEST(MemInfoTest, LoadIsTheUsedShareAndDamagedFilesStayInBounds) {
     EXPECT_EQ(m.availablePhysical, 0u) << bad;
     EXPECT_EQ(m.loadPercent, 0u) << bad;
   }
-}
-
-TEST(BatteryStateValueTest, EveryLevelAndLineHasItsOwnValue) {
-  std::set<uint32_t> seen;
-  for (int ac = 0; ac < 2; ++ac) {
-    for (int p = 0; p <= 100; ++p) {
-      seen.insert(platform::sim::batteryStateValue({ac == 1, static_cast<uint8_t>(p)}));
-    }
-    seen.insert(platform::sim::batteryStateValue({ac == 1, 255}));
-  }
-  EXPECT_EQ(seen.size(), 2u * 102);
   auto none = platform::sim::readHostStorage("/no/such/folder/here");
-  EXPECT_EQ(none.total, 0u);
-  EXPECT_EQ(none.free, 0u);
+  EXPECT_EQ(none.total + none.free, 0u);
 }
 
 // The device's own power service against a fake host, and a second SimPower standing for
@@ -124,8 +103,7 @@ class SimPowerTest : public testing::DeviceTest {
     DeviceTest::SetUp();
     host_.powerSupplies = dir() / "ps";
     host_.memInfo = dir() / "meminfo";
-    PowerSupplies s(host_.powerSupplies);
-    s.add("BAT0", {{"type", "Battery"}, {"capacity", "33"}});
+    addPowerSupply(host_.powerSupplies, "BAT0", {{"type", "Battery"}, {"capacity", "33"}});
     std::ofstream(host_.memInfo) << "MemTotal: 2000 kB\nMemAvailable: 500 kB\n";
     power_ = std::make_unique<SimPower>(device().settings(), platform().registry(),
                                         device().dir() / "fs", host_);
