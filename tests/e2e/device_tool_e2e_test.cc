@@ -60,8 +60,15 @@ TEST_F(DeviceToolTest, WhatTheStoreCannotKeepIsRefusedAndNothingChanges) {
   refused({"reg", "set", "HKLM", "Software", "t", "--text", "\xed\xa0\x80"}, 2, "not valid UTF-8");
   refused({"reg", "set", "HKLM", "Software", "t", "--filetime", "1600-12-31 23:59"}, 2, "before 1601");
   refused({"reg", "set", "HKLM", std::string(256, 'k'), "t", "--dword", "1"}, 1, "255 characters");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"reg", "set", "HKXX", "Software", "A", "--text", "x"},
+                                               {"reg", "set", "HKLM", "Software", "A", "--dword", "4294967296"},
+                                               {"clock", "set", "2026-02-30 10:00"}, {"clock", "advance", "ten"},
+                                               {"frobnicate"}, {"-d"}}) {
+    EXPECT_EQ(tool(args), 2) << args[0];
+  }
   ASSERT_EQ(tool({"reg", "dump"}, &after), 0);
   EXPECT_EQ(before, after);
+  EXPECT_NE(tool({"init"}), 0) << "a device is there already";
   EXPECT_EQ(tool({"reg", "set", "HKLM", "Software", "t", "--filetime", "1601-01-01 00:00"}), 0);
 
   for (const char* screen : {"0x0", "480x0", "99999x800", "-480x800"}) {

@@ -27,23 +27,17 @@ class RadioEndToEnd : public SuiteEndToEnd {
   }
 };
 
+// How the engine shows each state value is tried in engine_e2e_test; here, the tool's own
+// output, the values it writes, and the one image that follows the line.
 TEST_F(RadioEndToEnd, TheDeviceToolSwitchesRadiosAndTheEngineFollows) {
-  startEngine();
   EXPECT_EQ(radio(), kRadiosIdle);
-  for (const auto& [which, to, image, file] : std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
-           {"wifi", "connected", "WiFiPNG", "wifi_e.png"},
-           {"wifi", "off", "WiFiPNG", "wifi_d.png"},
-           {"bluetooth", "discoverable", "BlueToothPNG", "bluetooth_g.png"},
-           {"phone", "off", "CellularPNG", "cellular_d.png"},
-           {"phone", "on", "CellularPNG", "cellular_3G.png"}}) {
+  for (const auto& [which, to, name, value] : std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
+           {"wifi", "connected", "WiFi", "19"}, {"wifi", "off", "WiFi", "1"},
+           {"bluetooth", "discoverable", "Bluetooth", "11"}}) {
     ASSERT_EQ(tool({"radio", "set", which, to}), 0);
-    EXPECT_EQ(shows("Page1", image, file), file) << which << " " << to;
-    EXPECT_EQ(shows("CondensedPage", image, file), file) << which << " " << to;
+    EXPECT_EQ(state("System\\State\\Hardware", name), value) << which << " " << to;
   }
-  EXPECT_EQ(state("System\\State\\Hardware", "WiFi"), "1");
-  EXPECT_EQ(state("System\\State\\Hardware", "Bluetooth"), "11");
-  EXPECT_EQ(shows("CondensedPage", "OperatorName", "Zelko Mobile"), "Zelko Mobile");
-
+  startEngine();
   // Without its line the phone is off and stays so.
   ASSERT_EQ(tool({"radio", "line", "absent"}), 0);
   EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_d.png"), "cellular_d.png");
@@ -51,6 +45,7 @@ TEST_F(RadioEndToEnd, TheDeviceToolSwitchesRadiosAndTheEngineFollows) {
   EXPECT_EQ(radio(), "phone\toff\nwifi\toff\nbluetooth\tdiscoverable\nline\tabsent\nlibrary\tpresent\n");
   ASSERT_EQ(tool({"radio", "line", "present"}), 0);
   EXPECT_EQ(shows("Page1", "CellularPNG", "cellular_3G.png"), "cellular_3G.png");
+  EXPECT_EQ(shows("CondensedPage", "OperatorName", "Zelko Mobile"), "Zelko Mobile");
 }
 
 TEST_F(RadioEndToEnd, BadRadioCommandsChangeNothing) {

@@ -50,7 +50,7 @@ TEST_F(SimLogTest, OneStampedLineEachUnderRunNamedAfterTheProgram) {
             std::string::npos);
 }
 
-TEST_F(SimLogTest, StaysBoundedKeepingTheNewestLines) {
+TEST_F(SimLogTest, StaysBoundedKeepingTheNewestLinesEachOneLine) {
   platform::sim::SimLog log(dir(), "\\Windows\\x.exe", platform().clock());
   const std::string line(300, 'x');
   for (int i = 0; i < 1000; ++i) log.write(line + std::to_string(i));
@@ -58,8 +58,6 @@ TEST_F(SimLogTest, StaysBoundedKeepingTheNewestLines) {
   EXPECT_LE(fs::file_size(fs::path(log.file()) += ".1"), platform::sim::kMaxProgramLogBytes);
   EXPECT_NE(read(log.file()).find(line + "999\n"), std::string::npos);
   EXPECT_EQ(read(fs::path(log.file()) += ".1").find(line + "0\n"), std::string::npos);
-
-  // A line is one line however long it is.
   log.write(std::string(100000, 'y'));
   std::string text = read(log.file());
   EXPECT_LT(text.size() - text.rfind('\n', text.size() - 2), 1100u);
