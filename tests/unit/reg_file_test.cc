@@ -206,24 +206,17 @@ TEST(RegFileWrite, LayoutMatchesTheDesktopEditor) {
             "\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n");
 }
 
-std::string repeatedBytes(int count) {
-  std::string s = "5a";
-  for (int i = 1; i < count; ++i) s += ",5a";
-  return s;
-}
-
+// As the desktop editor: 20 bytes after the name, then 25 per indented line.
 TEST(RegFileWrite, WrapsLongHexListsAtEightyColumns) {
-  const std::string text = decodeWritten(writeRegFile(
-      {{Root::kLocalMachine, "K", {{"BinaryValue", RegValue::Binary(std::vector<uint8_t>(70, 0x5a))}}}}));
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  ASSERT_EQ(lines.size(), 7u);
-  // As the desktop editor: 20 bytes after the name, then 25 per indented line.
-  EXPECT_EQ(lines[3], "\"BinaryValue\"=hex:" + repeatedBytes(20) + ",\\\r");
-  EXPECT_EQ(lines[4], "  " + repeatedBytes(25) + ",\\\r");
-  EXPECT_EQ(lines[5], "  " + repeatedBytes(25) + "\r");
-  EXPECT_EQ(lines[6], "\r");
+  auto bytes = [](int count) {
+    std::string s = "5a";
+    for (int i = 1; i < count; ++i) s += ",5a";
+    return s;
+  };
+  EXPECT_EQ(decodeWritten(writeRegFile(
+                {{Root::kLocalMachine, "K", {{"BinaryValue", RegValue::Binary(std::vector<uint8_t>(70, 0x5a))}}}})),
+            kV5 + "[HKEY_LOCAL_MACHINE\\K]\r\n\"BinaryValue\"=hex:" + bytes(20) + ",\\\r\n  " + bytes(25) +
+                ",\\\r\n  " + bytes(25) + "\r\n\r\n");
 }
 
 TEST(RegFileRoundTrip, TrickyValuesReadBackIdentically) {
