@@ -60,10 +60,11 @@ TEST_F(DeviceToolTest, WhatTheStoreCannotKeepIsRefusedAndNothingChanges) {
   refused({"reg", "set", "HKLM", "Software", "t", "--text", "\xed\xa0\x80"}, 2, "not valid UTF-8");
   refused({"reg", "set", "HKLM", "Software", "t", "--filetime", "1600-12-31 23:59"}, 2, "before 1601");
   refused({"reg", "set", "HKLM", std::string(256, 'k'), "t", "--dword", "1"}, 1, "255 characters");
-  for (const std::vector<std::string>& args : {std::vector<std::string>{"reg", "set", "HKXX", "Software", "A", "--text", "x"},
-                                               {"reg", "set", "HKLM", "Software", "A", "--dword", "4294967296"},
-                                               {"clock", "set", "2026-02-30 10:00"}, {"clock", "advance", "ten"},
-                                               {"frobnicate"}, {"-d"}}) {
+  const std::vector<std::vector<std::string>> usageErrors = {
+      {"reg", "set", "HKXX", "Software", "A", "--text", "x"},
+      {"reg", "set", "HKLM", "Software", "A", "--dword", "4294967296"},
+      {"clock", "set", "2026-02-30 10:00"}, {"clock", "advance", "ten"}, {"frobnicate"}, {"-d"}};
+  for (const auto& args : usageErrors) {
     EXPECT_EQ(tool(args), 2) << args[0];
   }
   ASSERT_EQ(tool({"reg", "dump"}, &after), 0);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/e2e/suite_fixture.h"
@@ -31,9 +32,9 @@ class RadioEndToEnd : public SuiteEndToEnd {
 // output, the values it writes, and the one image that follows the line.
 TEST_F(RadioEndToEnd, TheDeviceToolSwitchesRadiosAndTheEngineFollows) {
   EXPECT_EQ(radio(), kRadiosIdle);
-  for (const auto& [which, to, name, value] : std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
-           {"wifi", "connected", "WiFi", "19"}, {"wifi", "off", "WiFi", "1"},
-           {"bluetooth", "discoverable", "Bluetooth", "11"}}) {
+  using Step = std::tuple<std::string, std::string, std::string, std::string>;
+  for (const auto& [which, to, name, value] : {Step{"wifi", "connected", "WiFi", "19"}, Step{"wifi", "off", "WiFi", "1"},
+                                               Step{"bluetooth", "discoverable", "Bluetooth", "11"}}) {
     ASSERT_EQ(tool({"radio", "set", which, to}), 0);
     EXPECT_EQ(state("System\\State\\Hardware", name), value) << which << " " << to;
   }

@@ -207,10 +207,13 @@ TEST_F(SimClockTest, LocalTimeFollowsTheZoneAcrossSeasonsAndYears) {
 TEST_F(SimClockTest, TickStoresLocalMidnightAndMinuteAsFileTimes) {
   int timeChanges = 0, dateChanges = 0;
   const std::string key = platform::sim::kDateTimeKey;
-  ASSERT_TRUE(platform().notifications().registerCallback({Root::kLocalMachine, key, "Time"}, [&] { ++timeChanges; }).ok());
-  ASSERT_TRUE(platform().notifications().registerCallback({Root::kLocalMachine, key, "Date"}, [&] { ++dateChanges; }).ok());
+  auto& notes = platform().notifications();
+  ASSERT_TRUE(notes.registerCallback({Root::kLocalMachine, key, "Time"}, [&] { ++timeChanges; }).ok());
+  ASSERT_TRUE(notes.registerCallback({Root::kLocalMachine, key, "Date"}, [&] { ++dateChanges; }).ok());
   auto tick = [&](int minutes) {
-    if (minutes) EXPECT_TRUE(clock().advanceMinutes(minutes).ok());
+    if (minutes) {
+      EXPECT_TRUE(clock().advanceMinutes(minutes).ok());
+    }
     EXPECT_TRUE(device().tick().ok());
     platform().windows().pumpMessages(milliseconds(0));
     return std::pair{timeChanges, dateChanges};

@@ -201,7 +201,9 @@ TEST_F(SimWindowsTest, TimersTickUntilKilledAndAreReplacedById) {
 
   // A timer that kills itself ticks once; one pump serves a timer that falls due meanwhile.
   onMessage_ = [&](const Message& m) {
-    if (m.message == platform::kWmTimer) EXPECT_TRUE(win().killTimer(m.window, uint32_t(m.wParam)).ok());
+    if (m.message == platform::kWmTimer) {
+      EXPECT_TRUE(win().killTimer(m.window, static_cast<uint32_t>(m.wParam)).ok());
+    }
   };
   ASSERT_TRUE(win().setTimer(w, 1, milliseconds(2)).ok());
   EXPECT_TRUE(win().pumpMessages(milliseconds(500)));
