@@ -86,7 +86,6 @@ TEST(VarnLayoutEdit, RefusesLayersThatAreNotOneBlockOfThePlugin) {
       << "blank lines around the block are dropped";
   EXPECT_EQ(faultOf(definition("W", block("V"))), EditFault::kNoLayers);
   EXPECT_EQ(faultOf(definition("W", block("W") + "  <Extra />\r\n")), EditFault::kNoLayers);
-  EXPECT_EQ(faultOf(definition("W", "  <Extra />\r\n" + block("W"))), EditFault::kNoLayers);
   EXPECT_EQ(faultOf(definition("W", block("W") + "</Form>\r\n")), EditFault::kNoLayers);
   std::string withListView = block("W");
   withListView.insert(withListView.find("    <Image"), "  <BronzeListView>\r\n");
