@@ -91,6 +91,8 @@ TEST_F(ToolsTest, PanelsRebuildsTheListInItsFixedOrder) {
   EXPECT_EQ(panel("Page1;Page2;Page3;Page5", "yes", "Page3"), 1);
   EXPECT_EQ(question(), "Disable Page3");
   EXPECT_EQ(pages(), "Page1;Page2;Page5");
+  EXPECT_EQ(panel("Page1;Page2;Page5", "no", "Page5"), 0);
+  EXPECT_EQ(pages(), "Page1;Page2;Page5");
   // A name of no optional page: the list is only put in order, other names dropped.
   EXPECT_EQ(panel("Page1;Extra;Page2;Page5", "yes", "Page9"), 1);
   EXPECT_EQ(question(), "Enable Page9");
