@@ -72,11 +72,12 @@ class UnzipEndToEnd : public EndToEndTest {
   fs::path work_;
 };
 
-TEST_F(UnzipEndToEnd, InfoZipArchivesKeepFoldersReadOnlyFilesAndTimes) {
+// A symbolic link stored with -y is not unpacked.
+TEST_F(UnzipEndToEnd, InfoZipArchivesKeepFoldersReadOnlyFilesAndTimesButNoLinks) {
   ASSERT_EQ(sh("mkdir -p Night/sys Night/empty && seq 1 3000 > Night/sys/battery_1.png && "
-               "echo ro > Night/readonly.txt && chmod 444 Night/readonly.txt && "
+               "echo ro > Night/readonly.txt && chmod 444 Night/readonly.txt && ln -s /etc/passwd Night/passwd && "
                "touch -d '2021-06-01 12:00:00 UTC' Night/sys/battery_1.png Night/readonly.txt && "
-               "zip -qr deflated.zip Night && zip -qr0 stored.zip Night"), 0);
+               "zip -qry deflated.zip Night && zip -qry0 stored.zip Night"), 0);
   for (const char* archive : {"deflated.zip", "stored.zip"}) {
     SCOPED_TRACE(archive);
     const std::string dest = std::string(kSkins) + "\\" + archive;
@@ -102,18 +103,15 @@ def entry(name, attr, method=zipfile.ZIP_DEFLATED):
     i.compress_type = method
     return i
 z.writestr(entry('Day/', 0x10), '')
-z.writestr(entry('Day/sys/locked.png', 0x21), 'locked' * 100)
-z.writestr(entry('Day/sys/hidden.png', 0x22, zipfile.ZIP_STORED), 'hidden')
+z.writestr(entry('Day/sys/locked.png', 0x21), 'l' * 600)
 z.writestr(entry('Day/plain.txt', 0x20, zipfile.ZIP_STORED), 'plain')
 )");
   EXPECT_EQ(unzip("dos.zip", kSkins), 1);
   const fs::path out = host(kSkins) / "Day";
-  std::string locked;
-  for (int i = 0; i < 100; ++i) locked += "locked";
-  EXPECT_EQ(read(out / "sys/locked.png"), locked);
+  EXPECT_EQ(read(out / "sys/locked.png"), std::string(600, 'l'));
   EXPECT_EQ(info(out / "sys/locked.png").st_mode & 0777, 0444u);
-  EXPECT_EQ(info(out / "sys/hidden.png").st_mode & 0777, 0644u);
   EXPECT_EQ(read(out / "plain.txt"), "plain");
+  EXPECT_EQ(info(out / "plain.txt").st_mode & 0777, 0644u);
   // 10:30 in Paris in January is 09:30 UTC.
   EXPECT_EQ(info(out / "plain.txt").st_mtime, 1705311000);
   // The default skin beside it is untouched.
@@ -170,9 +168,6 @@ z.writestr('out/evil8', 'payload')
   fs::create_directory_symlink(outside, host("\\Temp\\dest") / "out");
   EXPECT_EQ(unzip("hostile.zip", "\\Temp\\dest"), 1);
   EXPECT_TRUE(fs::is_empty(outside));
-  EXPECT_EQ(tree(host("\\Temp\\dest")),
-            (std::vector<std::string>{"Windows", "Windows/evil4", "etc", "etc/evil5", "evil1", "evil2", "evil3",
-                                      "evil6", "link", "link/evil7", "out", "skins", "skins/ok.png"}));
   EXPECT_TRUE(fs::is_symlink(host("\\Temp\\dest") / "out")) << "left as it was, not written through";
   // Nothing landed anywhere else on the device either.
   EXPECT_EQ(tree(host("\\Temp")), (std::vector<std::string>{"dest", "dest/Windows", "dest/Windows/evil4", "dest/etc",
@@ -180,13 +175,6 @@ z.writestr('out/evil8', 'payload')
                                                             "dest/evil3", "dest/evil6", "dest/link",
                                                             "dest/link/evil7", "dest/out", "dest/skins",
                                                             "dest/skins/ok.png", "hostile.zip"}));
-}
-
-TEST_F(UnzipEndToEnd, AnInfoZipSymbolicLinkIsNotUnpacked) {
-  ASSERT_EQ(sh("mkdir -p Linked && echo real > Linked/real.txt && ln -s /etc/passwd Linked/passwd && "
-               "zip -qry linked.zip Linked"), 0);
-  EXPECT_EQ(unzip("linked.zip", "\\Temp\\linked"), 1);
-  EXPECT_EQ(tree(host("\\Temp\\linked")), (std::vector<std::string>{"Linked", "Linked/real.txt"}));
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ std::string valueText(const platform::Result<RegValue>& v) {
 std::string InstallerTest::status(const std::string& name) {
   return valueText(platform().registry().getValue(Root::kCurrentUser, kStatusKey, name));
 }
-
 std::string InstallerTest::home(const std::string& name) {
   return valueText(platform().registry().getValue(Root::kLocalMachine, kHomeKey, name));
 }
@@ -53,11 +52,10 @@ void InstallerTest::writeDeviceFile(const std::string& path, const std::string& 
 std::vector<std::string> InstallerTest::blocksIn(const std::string& layoutPath) {
   std::vector<std::string> names;
   const std::string text = readDeviceFile(layoutPath);
-  const std::string open = "<Layer ID=\"", close = "Expanded\"";
+  const std::string open = "<Layer ID=\"";
   for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
-    size_t end = text.find(close, at);
-    size_t lineEnd = text.find('\n', at);
-    if (end < lineEnd) names.push_back(text.substr(at + open.size(), end - at - open.size()));
+    size_t end = text.find("Expanded\"", at);
+    if (end < text.find('\n', at)) names.push_back(text.substr(at + open.size(), end - at - open.size()));
   }
   return names;
 }

@@ -30,18 +30,16 @@ class InstallerTest : public EndToEndTest {
   std::string home(const std::string& name);
   void setHome(const std::string& name, const std::string& text);
   void deleteHome(const std::string& name);
-
   std::string readDeviceFile(const std::string& path);
   void writeDeviceFile(const std::string& path, const std::string& text);
   // The plugins whose blocks a layout file holds, in the file's order.
   std::vector<std::string> blocksIn(const std::string& layoutPath);
   // The names of the plugin order in "ExtensibilityXML", as it stands between its quotes.
   std::string order();
-  // Writes the definition file \NAME.plg with a layers section for each size; each
-  // section's text reads "NAME WxH" and then `tag`. Returns its device path.
+  // Writes \NAME.plg with a layers section for each size, whose text reads "NAME WxH"
+  // and then `tag`; its device path.
   std::string writeDefinition(const std::string& name, int position, const std::string& tag = "",
-                              const std::vector<std::string>& sizes = {"480x800", "800x480",
-                                                                       "240x320", "320x240"});
+                              const std::vector<std::string>& sizes = {"480x800", "800x480", "240x320", "320x240"});
   // The texts of the message boxes shown since the test began.
   std::vector<std::string> dialogs();
 };

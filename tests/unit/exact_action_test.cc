@@ -8,12 +8,7 @@ namespace {
 
 constexpr char kProgram[] = "%ZELKOTODAY%\\ZelkoSms.exe";
 
-SpecialFolders folders() {
-  SpecialFolders f;
-  f.programFiles = "\\Program Files";
-  f.windows = "\\Windows";
-  return f;
-}
+SpecialFolders folders() { return {"\\Program Files", "\\Windows"}; }
 
 std::optional<std::string> sendAction(const std::string& number, const std::string& text) {
   return exactAction(kProgram, {{"-sms:" + number}, {"-text:" + text, true}}, folders());

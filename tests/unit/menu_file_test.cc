@@ -36,6 +36,19 @@ TEST(MenuTree, TheCommandLimitEndsTheWalkOfEveryMenuAbove) {
   EXPECT_EQ(full.action(164), std::nullopt);
 }
 
+TEST(MenuTree, SixteenMenusDeepAtMost) {
+  std::string chain = "[Menu]\nNext=[S1]\nC=c.exe\n";
+  for (int i = 1; i <= 20; ++i) chain += "[S" + std::to_string(i) + "]\nNext=[S" + std::to_string(i + 1) + "]\nC=c.exe\n";
+  std::string tree = shown(treeOf(chain).items);
+  // The top menu and 15 below it, each with its command; the 17th is left out, not shown empty.
+  size_t opened = 0, commands = 0;
+  for (size_t at = tree.find("Next["); at != std::string::npos; at = tree.find("Next[", at + 1)) ++opened;
+  for (size_t at = tree.find("C#"); at != std::string::npos; at = tree.find("C#", at + 1)) ++commands;
+  EXPECT_EQ(opened, 15u) << tree;
+  EXPECT_EQ(commands, 16u) << tree;
+  EXPECT_EQ(tree.find("Next[]"), std::string::npos) << tree;
+}
+
 TEST(MenuTree, LabelsStayTextAndOverLongLinesAreLeftOut) {
   std::string longAction = "Long=\\Windows\\tmail.exe;" + std::string(300, 'a') +
                            "x=\\Windows\\evil.exe;\r\n";

@@ -31,23 +31,10 @@ std::string planOf(std::string_view words, std::string_view layout = kLayout,
   return out;
 }
 
-TEST(NavigationWords, RunsOfBlanksSeparateUpToFourWords) {
-  NavigationWords w = parseNavigationWords("  Page3   ZelkoToday Page1 Clock extra");
-  EXPECT_EQ(w.target, "Page3");
-  EXPECT_EQ(w.plugin, "ZelkoToday");
-  EXPECT_EQ(w.currentPage, "Page1");
-  EXPECT_EQ(w.currentPlugin, "Clock");
-  NavigationWords two = parseNavigationWords("Page2 ZelkoToday");
-  EXPECT_EQ(two.currentPage, "None");
-  EXPECT_EQ(two.currentPlugin, "");
-}
-
-TEST(NavigationPlan, PagesOfTheSamePlugin) {
-  EXPECT_EQ(planOf("Page3 ZelkoToday Page1 ZelkoToday"), "h+2 repaint ok");
-  EXPECT_EQ(planOf("Page1 ZelkoToday Page3 ZelkoToday"), "h-2 repaint ok");
-  EXPECT_EQ(planOf("Page2 ZelkoToday Page2 ZelkoToday"), "repaint ok");
+TEST(NavigationPlan, PagesAndPlugins) {
+  // Runs of blanks separate the words; a fifth is ignored.
+  EXPECT_EQ(planOf("  Page3   ZelkoToday Page1 ZelkoToday extra"), "h+2 repaint ok");
   EXPECT_EQ(planOf("Left3 ZelkoToday Page1 ZelkoToday"), "h-3 repaint ok");
-  EXPECT_EQ(planOf("Right ZelkoToday Page1 ZelkoToday"), "h+1 repaint ok");
   EXPECT_EQ(planOf("Right0 ZelkoToday Page1 ZelkoToday"), "h+0 repaint ok");
   EXPECT_EQ(planOf("Left ZelkoToday Page1 ZelkoToday"), "h-1 repaint ok");
   // A count beyond any home screen is cut, never sent as billions of keys.
@@ -56,10 +43,8 @@ TEST(NavigationPlan, PagesOfTheSamePlugin) {
   // Tests on the target word are independent: "PageLeft" is a page and a move.
   // The count of "Left" is read at the fifth character whatever comes before it.
   EXPECT_EQ(planOf("Page3Left Z Page1 Z", "", "Page1;Page3Left"), "h+1 h-3 repaint ok");
-}
-
-TEST(NavigationPlan, PluginChangeStartsFromTheFirstPage) {
-  // Without a current plugin the move starts at the first plugin, Clock.
+  // A plugin change starts from the first page; without a current plugin, at the first
+  // plugin, Clock.
   EXPECT_EQ(planOf("Page2 ZelkoToday"), "v+1 h+1 repaint ok");
   EXPECT_EQ(planOf("Page3 ZelkoToday Page1 Music"), "v-2 h+2 repaint ok");
   EXPECT_EQ(planOf("Page1 Music Page3 ZelkoToday"), "v+2 repaint ok");
@@ -70,6 +55,7 @@ TEST(NavigationPlan, FailuresSendNothingOrOnlyRepaint) {
   // A plugin missing from the layout, or a layout without a plugin list: nothing at all.
   EXPECT_EQ(planOf("Page2 Nowhere Page1 ZelkoToday"), "failed");
   EXPECT_EQ(planOf("Page2 ZelkoToday Page1 Nowhere"), "failed");
+  EXPECT_EQ(planOf("Page2 ZelkoToday Page1 Clock", "Order=ZelkoToday;Clock"), "failed");
   EXPECT_EQ(planOf("Page2 ZelkoToday Page1 Clock", "Order=ZelkoToday;Clock"), "failed");
   EXPECT_EQ(planOf("Page2 ZelkoToday Page1 Clock", ""), "failed");
   // A target page, or a current page, missing from the page list: a repaint, no keys.
@@ -110,17 +96,11 @@ class NavigateTest : public testing::DeviceTest {
                                                platform::RegValue::Text(text)).ok());
   }
   static std::string describe(const platform::Message& m) {
-    switch (m.message) {
-      case platform::kWmSetRedraw:
-        return "redraw" + std::to_string(m.wParam);
-      case platform::kWmKeyDown:
-        return "down" + std::to_string(m.wParam) + "/" + std::to_string(m.lParam);
-      case platform::kWmKeyUp:
-        return "up" + std::to_string(m.wParam) + "/" + std::to_string(m.lParam);
-      case platform::kWmPaint:
-        return "paint";
-    }
-    return std::to_string(m.message);
+    std::string key = std::to_string(m.wParam) + "/" + std::to_string(m.lParam);
+    if (m.message == platform::kWmSetRedraw) return "redraw" + std::to_string(m.wParam);
+    if (m.message == platform::kWmKeyDown) return "down" + key;
+    if (m.message == platform::kWmKeyUp) return "up" + key;
+    return m.message == platform::kWmPaint ? "paint" : std::to_string(m.message);
   }
   // Runs the navigation and lets the posted paint arrive.
   bool go(std::string_view words) {
@@ -141,11 +121,15 @@ TEST_F(NavigateTest, SendsTheKeysBetweenRedrawMessagesThenRepaints) {
                                             "down39/0", "up39/0", "down39/0", "up39/0", "redraw1",
                                             "paint"}));
   got_.clear();
-  EXPECT_TRUE(go("Left0 ZelkoToday Page1 ZelkoToday"));
-  EXPECT_EQ(got_, (std::vector<std::string>{"redraw0", "redraw1", "paint"}));
+  EXPECT_TRUE(go("Left Clock Page2 ZelkoToday"));
+  EXPECT_EQ(got_, (std::vector<std::string>{"redraw0", "down38/0", "up38/0", "redraw1", "redraw0", "down37/0",
+                                            "up37/0", "redraw1", "paint"}));
   got_.clear();
   EXPECT_FALSE(go("Page2 Nowhere Page1 ZelkoToday"));
   EXPECT_TRUE(got_.empty());
+  EXPECT_FALSE(go("Page9 ZelkoToday Page1 ZelkoToday"));  // a repaint, and no keys
+  for (int i = 0; i < 100 && got_.empty(); ++i) platform().windows().pumpMessages(std::chrono::milliseconds(50));
+  EXPECT_EQ(got_, std::vector<std::string>{"paint"});
 }
 
 }  // namespace

@@ -53,31 +53,26 @@ constexpr char kOrder[] = "<Plugins Order=\"P;Q;R\" CPRFileName=\"Titanium\" />"
 
 // The positions and separators of everyday use are in the end-to-end tests; these are the
 // ends of the ranges.
-TEST(VarnOrder, AddsPastAnyEndAndToEmptyLists) {
+TEST(VarnOrder, AddsPastAnyEndToEmptyListsAndNeverTwice) {
   EXPECT_EQ(addToOrder(kOrder, "P;Q;R", "X", UINT64_MAX).element, "<Plugins Order=\"P;Q;R;X\" CPRFileName=\"Titanium\" />");
   EXPECT_EQ(addToOrder(kOrder, "P;Q;R", "X", 3).element, "<Plugins Order=\"P;Q;R;X\" CPRFileName=\"Titanium\" />");
-  EXPECT_EQ(addToOrder("<Plugins Order=\"\" />", "", "X", 5).element, "<Plugins Order=\"X\" />");
-  EXPECT_EQ(addToOrder("<Plugins Order=\"\" />", "", "X", 5).plugins, "X");
+  OrderEdit empty = addToOrder("<Plugins Order=\"\" />", "", "X", 5);
+  EXPECT_EQ(empty.element + " " + empty.plugins, "<Plugins Order=\"X\" /> X");
   // An order left with a trailing ";" by a removal gets no empty entry.
-  EXPECT_EQ(addToOrder("<Plugins Order=\"P;Q;\" />", "P;Q;", "X", 9).element, "<Plugins Order=\"P;Q;X\" />");
-  EXPECT_EQ(addToOrder("<Plugins Order=\"P;Q;\" />", "P;Q;", "X", 9).plugins, "P;Q;X");
-}
+  OrderEdit trailing = addToOrder("<Plugins Order=\"P;Q;\" />", "P;Q;", "X", 9);
+  EXPECT_EQ(trailing.element + " " + trailing.plugins, "<Plugins Order=\"P;Q;X\" /> P;Q;X");
 
-TEST(VarnOrder, LeavesAnInstalledPluginWhereItIs) {
-  OrderEdit edit = addToOrder(kOrder, "P;R", "Q", 0);
-  EXPECT_TRUE(edit.alreadyListed);
-  EXPECT_EQ(edit.element, kOrder);
-  EXPECT_EQ(edit.plugins, "P;R");
+  OrderEdit listed = addToOrder(kOrder, "P;R", "Q", 0);
+  EXPECT_TRUE(listed.alreadyListed);
+  EXPECT_EQ(listed.element + " " + listed.plugins, std::string(kOrder) + " P;R");
   EXPECT_FALSE(addToOrder(kOrder, "P;Q;R", "q", 0).alreadyListed) << "names compare exactly";
 }
 
-TEST(VarnOrder, RemovesEveryEntryOfTheName) {
-  EXPECT_EQ(removeFromOrder("<Plugins Order=\"P;X;X;Q\" />", "X;P;X", "X").element, "<Plugins Order=\"P;Q\" />");
-  EXPECT_EQ(removeFromOrder("<Plugins Order=\"P;X;X;Q\" />", "X;P;X", "X").plugins, "P;");
+TEST(VarnOrder, RemovesEveryEntryAndReadsTheListOnlyBetweenItsQuotes) {
+  OrderEdit removed = removeFromOrder("<Plugins Order=\"P;X;X;Q\" />", "X;P;X", "X");
+  EXPECT_EQ(removed.element + " " + removed.plugins, "<Plugins Order=\"P;Q\" /> P;");
   EXPECT_EQ(removeFromOrder(kOrder, "P;Q;R", "R").element, "<Plugins Order=\"P;Q;\" CPRFileName=\"Titanium\" />");
-}
-
-TEST(VarnOrder, ReadsTheListOnlyBetweenItsQuotes) {
+  EXPECT_EQ(removeFromOrder("<Plugins Order=\"P;Q;\" />", "", "P").element, "<Plugins Order=\"Q\" />");
   EXPECT_EQ(addToOrder("Plugins", "", "X", 0).fault, OrderFault::kNoOpeningQuote);
   EXPECT_EQ(removeFromOrder("<Plugins Order=\"P;Q", "", "X").fault, OrderFault::kNoClosingQuote);
   // A ";" after the closing quote separates no names.
