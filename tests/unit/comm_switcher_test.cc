@@ -78,11 +78,9 @@ class SwitcherTest : public testing::DeviceTest {
 
 using Events = std::vector<std::string>;
 
-// The switcher's end-to-end tests (with the engine showing each change) walk the plain
-// cycles, the order of one pass, -flight both ways, -data, -status and the missing radio
-// library; these are the rest.
 TEST_F(SwitcherTest, BluetoothCyclesAndTakesItsNamedStates) {
-  ASSERT_TRUE(radios().setBluetooth(BluetoothState::kDiscoverable).ok());
+  EXPECT_EQ(comm({"-bt"}), Events{"bluetooth on"});
+  EXPECT_EQ(comm({"-bt"}), Events{"bluetooth discoverable"});
   EXPECT_EQ(comm({"-bt"}), Events{"bluetooth off"});
   EXPECT_EQ(comm({"-bt:discoverable"}), Events{"bluetooth discoverable"});
   EXPECT_EQ(comm({"-bt:yes"}), Events{"bluetooth on"});
@@ -96,13 +94,27 @@ TEST_F(SwitcherTest, BluetoothCyclesAndTakesItsNamedStates) {
   EXPECT_EQ(comm({"-bt2:off", "-bt"}), Events{});
 }
 
+TEST_F(SwitcherTest, BluetoothAndWifiGoInOnePassBluetoothFirst) {
+  ASSERT_TRUE(radios().setWifi(WifiState::kConnected).ok());
+  ASSERT_TRUE(radios().setBluetooth(BluetoothState::kOn).ok());
+  EXPECT_EQ(comm({"-wifi:off", "-bt:off"}), (Events{"bluetooth off", "wifi off"}));
+  EXPECT_EQ(comm({"-wifi"}), Events{"wifi on"});
+  EXPECT_EQ(comm({"-wifi"}), Events{"wifi off"});
+  EXPECT_EQ(comm({"-wifi:off"}), Events{});
+  EXPECT_EQ(comm({"-bt:on", "-wifi:on"}), (Events{"bluetooth on", "wifi on"}));
+  EXPECT_TRUE(waits().empty());
+}
+
 TEST_F(SwitcherTest, ThePhoneTogglesAndSwitchesAsAsked) {
-  EXPECT_EQ(comm({"-phone:on"}), Events{});
+  EXPECT_EQ(comm({"-phone"}), (Events{"network unregistered", "phone off"}));
+  EXPECT_EQ(comm({"-phone:off"}), Events{});
+  EXPECT_EQ(comm({"-phone"}), (Events{"phone on", "network registered"}));
   EXPECT_EQ(comm({"-phone:whatever"}), Events{});
   EXPECT_EQ(comm({"-phone:off"}), (Events{"network unregistered", "phone off"}));
   EXPECT_EQ(comm({"-phone:on"}), (Events{"phone on", "network registered"}));
   // Only the first group runs: the phone, not Wi-Fi.
   EXPECT_EQ(comm({"-wifi", "-phone:off"}), (Events{"network unregistered", "phone off"}));
+  EXPECT_EQ(comm({}), Events{});
   EXPECT_EQ(comm({"-nothing"}), Events{});
 }
 
@@ -146,7 +158,11 @@ TEST_F(SwitcherTest, DataHangsUpTheOneConnectionThatIsUp) {
   EXPECT_EQ(waits(), (std::vector<int>{3000, 250}));
 }
 
-TEST_F(SwitcherTest, FlightTakesItsNamedStates) {
+TEST_F(SwitcherTest, FlightSwitchesEverythingOffAndThePhoneBack) {
+  ASSERT_TRUE(radios().setWifi(WifiState::kOn).ok());
+  ASSERT_TRUE(radios().setBluetooth(BluetoothState::kDiscoverable).ok());
+  EXPECT_EQ(comm({"-flight"}), (Events{"bluetooth off", "wifi off", "network unregistered", "phone off"}));
+  EXPECT_EQ(comm({"-flight"}), (Events{"phone on", "network registered"}));
   ASSERT_TRUE(radios().setWifi(WifiState::kOn).ok());
   EXPECT_EQ(comm({"-flight:on"}), Events{}) << "Wi-Fi stays as it is";
   EXPECT_EQ(comm({"-flight:off"}), (Events{"wifi off", "network unregistered", "phone off"}));
@@ -155,9 +171,13 @@ TEST_F(SwitcherTest, FlightTakesItsNamedStates) {
 
 TEST_F(SwitcherTest, WithoutTheLibraryOrTheLineTheirGroupsDoNothing) {
   ASSERT_TRUE(radios().setLibraryPresent(false).ok());
+  EXPECT_EQ(comm({"-bt"}), Events{});
+  EXPECT_EQ(comm({"-flight:off"}), Events{});
   EXPECT_EQ(comm({"-phone:off"}), (Events{"network unregistered", "phone off"}));
   ASSERT_TRUE(radios().setLibraryPresent(true).ok());
+
   ASSERT_TRUE(radios().setLinePresent(false).ok());
+  EXPECT_EQ(comm({"-phone"}), Events{});
   // Without a line the state reads as neither on nor off: -3G goes on, and only the mode
   // changes.
   EXPECT_EQ(comm({"-3G:off"}), Events{});
@@ -180,6 +200,8 @@ TEST_F(SwitcherTest, StatusRecordsTheStateValuesUnderAFreshKey) {
   EXPECT_EQ(number(Root::kCurrentUser, key, "data"), 1u);
   EXPECT_EQ(number(Root::kCurrentUser, key, "cellular"), 4u);
   EXPECT_EQ(number(Root::kCurrentUser, key, "activesync"), 1u);
+  EXPECT_EQ(number(Root::kCurrentUser, key, "wifi"), 19u);
+  EXPECT_EQ(number(Root::kCurrentUser, key, "bluetooth"), 0u);  // never set on this device
 }
 
 }  // namespace

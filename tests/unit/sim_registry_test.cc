@@ -174,6 +174,27 @@ TEST_F(SimRegistryTest, ValuesRoundTripAtTheirEdges) {
   EXPECT_TRUE(reg().deleteValue(kHkcu, "Types", std::string_view()).ok());
 }
 
+// One connection shared by the threads of a program: each call is whole.
+TEST_F(SimRegistryTest, CallsFromSeveralThreadsEachTakeEffect) {
+  constexpr int kThreads = 4, kRounds = 150;
+  std::vector<int> failures(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      const std::string key = "Threads\\T" + std::to_string(t);
+      for (int i = 0; i < kRounds; ++i) {
+        if (!reg().setValue(kHkcu, key, "n", RegValue::Dword(i)).ok()) ++failures[t];
+        auto v = reg().getValue(kHkcu, key, "n");
+        if (!v.ok() || v->dword != static_cast<uint32_t>(i)) ++failures[t];
+        if (reg().subKeys(kHkcu, "Threads").empty()) ++failures[t];
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+  EXPECT_EQ(reg().subKeys(kHkcu, "Threads").size(), static_cast<size_t>(kThreads));
+}
+
 // Notifications of one process: delivered through its own message loop.
 class SimNotificationsTest : public SimRegistryTest {
  protected:
