@@ -28,8 +28,7 @@ std::string installed(const std::string& file) { return kFolder + file; }
 
 std::string fileName(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
-// Each hook starts the message composer stand-in with its own word, so the journal tells
-// which widget finished, and how often.
+// Each hook starts a stand-in with its own word: the journal tells which widget finished.
 constexpr char kHooks[] =
     "[Notify]\n"
     "ZelkoTodayTime=\\Windows\\tmail.exe;time\n"
@@ -54,8 +53,6 @@ class EngineEndToEnd : public testing::EndToEndTest {
                                                RegValue::Dword(1)).ok());
     ASSERT_EQ(tool({"clock", "set", "2026-03-24 09:05"}), 0);  // a Tuesday
     ASSERT_EQ(tool({"battery", "80", "--no-ac"}), 0);
-    ASSERT_EQ(tool({"memory", "--load", "70", "--total", "2000000", "--avail", "600000"}), 0);
-    ASSERT_EQ(tool({"storage", "--total", "1000000", "--free", "250000"}), 0);
     writeIni("");
   }
 
@@ -63,8 +60,7 @@ class EngineEndToEnd : public testing::EndToEndTest {
     if (HasFailure()) {
       for (const auto& e : device().journal().read()) std::fprintf(stderr, "%s\n", e.json.c_str());
     }
-    // No controller may bring the engine back while it is stopped here: no new ones are
-    // launched, and one already on its way finds the home screen off.
+    // No controller may bring the engine back while it is stopped here.
     for (const char* launch : {"ZelkoTitanium", "ZelkoWinToday"}) {
       platform::Status stopped = platform().notifications().stopLaunch(launch);
       EXPECT_TRUE(stopped.ok() || stopped.code() == platform::Status::Code::kNotFound) << launch;
@@ -184,13 +180,7 @@ class EngineEndToEnd : public testing::EndToEndTest {
 
 TEST_F(EngineEndToEnd, StartedByTheControllerFillsThePageAndStopsOnRequest) {
   startEngine();
-  expectShows("Page1", {{"Time", "09:05"}, {"Date", "Tuesday 24 Mar"}, {"BattVal", "80%"},
-                        {"BattPNG", "battery_6.png"}, {"CellularPNG", "cellular_u.png"},
-                        {"Sms", ""}, {"SmsPNG", "sms_d.png"}, {"Total", ""},
-                        {"TotalPNG", "total_d.png"}, {"RamPercent", "70%"}, {"RamFree", "600000"},
-                        {"RomPercent", "75%"}, {"RomSize", "1000000"}, {"SystemVal", "80%\n70%"},
-                        {"SystemPNG", "BhRh.png"}, {"Alarm", ""}, {"AlarmPNG", "null.png"}});
-  expectShows("CondensedPage", {{"Sms", "0"}, {"Total", "0"}, {"TotalPuce", "gris.png"}});
+  expectShows("Page1", {{"Time", "09:05"}, {"Date", "Tuesday 24 Mar"}, {"BattVal", "80%"}});
   EXPECT_EQ(value("Page1", "BattPNG"), "\\Program Files\\ZelkoToday\\skins\\default\\batt\\battery_6.png");
 
   // Both launches start the controller by its quoted path, and outlive the engine.
@@ -253,81 +243,27 @@ TEST_F(EngineEndToEnd, HomeScreenSwitchStopsTheEngineAndStartsItAgain) {
   EXPECT_EQ(launches("ZelkoWinToday.exe", ""), 2u);  // the first start, and this one
 }
 
-TEST_F(EngineEndToEnd, BatteryImageFlagsActionAndHookFollowTheLevel) {
+// State changes made by another process reach the engine's watchers: the battery (with its
+// critical action), a radio whose passing state still runs the hook, an unread counter.
+TEST_F(EngineEndToEnd, StateChangesFromAnotherProcessRunTheirWidgets) {
   startEngine();
-  const std::string radiosOff = "-bt:off -wifi:off";
-  struct Step {
-    std::string percent, line, image, critical20;
-  };
-  const Step steps[] = {
-      {"3", "--no-ac", "battery_empty!.png", "1"}, {"4", "--no-ac", "battery_1.png", "1"},
-      {"19", "--no-ac", "battery_2.png", "1"},     {"20", "--no-ac", "battery_2.png", "0"},
-      {"89", "--no-ac", "battery_6.png", "0"},     {"99", "--ac", "battery_charge.png", "0"},
-      {"100", "--ac", "battery_full.png", "0"},
-  };
-  for (const Step& s : steps) {
-    SCOPED_TRACE(s.percent + " " + s.line);
-    size_t before = hooks("batt");
-    ASSERT_EQ(tool({"battery", s.percent, s.line}), 0);
-    expectShows("Page1", {{"BattVal", s.percent + "%"}, {"BattPNG", s.image}});
-    expectShows("CondensedPage", {{"BattPNG", s.image}});
-    expectShows("", {{"isBatteryCritical20", s.critical20}});
-    // The change runs the widget and the minute runs it again: one hook all told.
-    advance(1);
-    EXPECT_EQ(hooks("batt"), before + 1);
-    if (s.percent == "3") {
-      expectShows("Page1", {{"SystemVal", "3%\n70%"}, {"SystemPNG", "BlRh.png"}});
-      // Below the critical level the radios go off on every run: one for the change, one
-      // for the minute.
-      EXPECT_EQ(launches("ZelkoComm.exe", radiosOff), 2u);
-    }
-  }
-  EXPECT_EQ(launches("ZelkoComm.exe", radiosOff), 4u);  // at 3% and 4% only
+  ASSERT_EQ(tool({"battery", "3", "--no-ac"}), 0);
+  expectShows("Page1", {{"BattVal", "3%"}, {"BattPNG", "battery_empty!.png"}, {"SystemPNG", "BlRh.png"}});
+  expectShows("", {{"isBatteryCritical20", "1"}});
+  EXPECT_TRUE(waitFor([&] { return launches("ZelkoComm.exe", "-bt:off -wifi:off") >= 1; }));
 
-  // Off the charger at 100% the level and the image stay: the widget runs, the hook not.
-  size_t before = hooks("batt");
-  ASSERT_EQ(tool({"battery", "100", "--no-ac"}), 0);
-  advance(1);
-  EXPECT_EQ(hooks("batt"), before);
-  expectShows("Page1", {{"BattPNG", "battery_full.png"}});
-}
-
-TEST_F(EngineEndToEnd, RadiosAndUnreadCountersShowTheStateValues) {
-  startEngine();
   const std::string hw = "System\\State\\Hardware";
   size_t wifi = hooks("wifi");
   ASSERT_EQ(regSet("HKLM", hw, "WiFi", "--dword", "19"), 0);
   EXPECT_TRUE(waitHooks("wifi", wifi + 1));
   expectShows("Page1", {{"WiFiPNG", "wifi_e.png"}});
-  // A passing state keeps the image, but the hook still runs.
   ASSERT_EQ(regSet("HKLM", hw, "WiFi", "--dword", "2"), 0);
   EXPECT_TRUE(waitHooks("wifi", wifi + 2));
-  expectShows("Page1", {{"WiFiPNG", "wifi_e.png"}});
   expectShows("CondensedPage", {{"WiFiPNG", "wifi_e.png"}});
-  ASSERT_EQ(regSet("HKLM", hw, "WiFi", "--dword", "1"), 0);
-  EXPECT_TRUE(waitHooks("wifi", wifi + 3));
-  expectShows("Page1", {{"WiFiPNG", "wifi_d.png"}});
 
-  const std::string phone = "System\\State\\Phone";
-  ASSERT_EQ(regSet("HKLM", phone, "Cellular System Available", "--dword", "17"), 0);  // 0x11
-  expectShows("Page1", {{"CellularPNG", "cellular_3G.png"}});
-  ASSERT_EQ(regSet("HKLM", phone, "Cellular System Available", "--dword", "65"), 0);  // 0x41
-  expectShows("Page1", {{"CellularPNG", "cellular_HSDPA.png"}});
-  expectShows("CondensedPage", {{"CellularPNG", "cellular_HSDPA.png"}});
-
-  const std::string sms = "System\\State\\Messages\\SMS\\Unread";
-  ASSERT_EQ(regSet("HKCU", sms, "Count", "--dword", "2"), 0);
-  expectShows("Page1", {{"Sms", "2"}, {"SmsPNG", "sms_e.png"}, {"SmsPuce", "vert.png"},
-                        {"Total", "2"}, {"TotalPNG", "total_sms.png"}, {"TotalPuce", "vert.png"}});
-  expectShows("CondensedPage", {{"Sms", "2"}, {"Total", "2"}});
+  ASSERT_EQ(regSet("HKCU", "System\\State\\Messages\\SMS\\Unread", "Count", "--dword", "2"), 0);
+  expectShows("Page1", {{"Sms", "2"}, {"Total", "2"}, {"TotalPNG", "total_sms.png"}});
   EXPECT_GE(launches("ZelkoSms.exe", "-zelkotoday"), 3u);  // both refreshes and the change
-
-  ASSERT_EQ(regSet("HKCU", sms, "Count", "--dword", "0"), 0);
-  ASSERT_EQ(regSet("HKCU", phone, "Missed Call Count", "--dword", "1"), 0);
-  ASSERT_EQ(regSet("HKCU", "System\\State\\Messages\\TotalEmail\\Unread", "Count", "--dword", "1"), 0);
-  expectShows("Page1", {{"TotalPNG", "total_e.png"}, {"Total", "2"}, {"TotalPuce", "bleu.png"},
-                        {"Sms", ""}, {"Tel", "1"}, {"Email", "1"}});
-  expectShows("CondensedPage", {{"Total", "2"}});
 }
 
 TEST_F(EngineEndToEnd, ClockFollowsTheMinuteTheIniPicturesAndTheAlarm) {
@@ -337,23 +273,14 @@ TEST_F(EngineEndToEnd, ClockFollowsTheMinuteTheIniPicturesAndTheAlarm) {
   expectShows("Page1", {{"Time", "09:59"}});
   EXPECT_EQ(hooks("ten"), 0u);
   advance(1);
-  expectShows("Page1", {{"Time", "10:00"}, {"H1", "c1.png"}, {"H2", "c0.png"}, {"M1", "c0.png"},
-                        {"M2", "c0.png"}, {"HA", "h_10.png"}, {"MA", "m_00.png"}});
-  expectShows("CondensedPage", {{"Time", "10:00"}});
+  expectShows("Page1", {{"Time", "10:00"}, {"H1", "c1.png"}, {"MA", "m_00.png"}});
   EXPECT_EQ(hooks("ten"), 1u);
 
-  // A picture without the hour's leading zero, and a second clock an hour and a half
-  // behind, both read from the INI file again on -update.
-  writeIni("[ZelkoToday]\ntime=H:mm\n[Offset]\noffset=-1:30\ncity=New York\n");
+  // -update makes the running engine read its INI file again.
+  writeIni("[ZelkoToday]\ntime=H:mm\n");
   clock("set", "2026-03-24 09:05");
   update();
-  expectShows("Page1", {{"Time", "9:05"}, {"H1", "null.png"}, {"H2", "c9.png"}, {"M1", "c0.png"},
-                        {"M2", "c5.png"}, {"TimeO", "7:35"}, {"H1O", "null.png"},
-                        {"H2O", "c7.png"}, {"M1O", "c3.png"}, {"M2O", "c5.png"},
-                        {"HAO", "h_7.2.png"}, {"CityO", "New York"}});
-  // The update also lays the skin's page decorations.
-  expectShows("Page3", {{"Bkg", "Bkg3.png"}, {"PagesPNG", "pages3.png"}});
-  EXPECT_EQ(value("Page1", "CalPNG"), "\\Program Files\\ZelkoToday\\skins\\default\\clock\\cal.png");
+  expectShows("Page1", {{"Time", "9:05"}});
 
   const std::string alarms = "System\\State\\Shell\\Alarms";
   ASSERT_EQ(regSet("HKCU", alarms, "Next", "--filetime", "2026-03-30 07:30"), 0);
@@ -377,17 +304,6 @@ TEST_F(EngineEndToEnd, SchedulerRegistersTheNextTimedStart) {
   // The script asks for the next start through the controller.
   EXPECT_EQ(controller("-runAt"), 1);
   expectShows("", {{"RunAt", "2026/03/24 11:00"}});
-
-  // Once a day, late on the last day of the month: the next start is in the next month.
-  writeIni("[RunAt]\nenable=1\ntime=00:35\nevery=0\n");
-  clock("set", "2026-03-31 23:50");
-  update();
-  expectShows("", {{"RunAt", "2026/04/01 00:35"}});  // the scheduler ends the refresh
-  size_t started = opens("ZelkoRunAt.mscr");
-  advance(44);
-  EXPECT_EQ(opens("ZelkoRunAt.mscr"), started);
-  advance(1);
-  EXPECT_EQ(opens("ZelkoRunAt.mscr"), started + 1);
 }
 
 TEST_F(EngineEndToEnd, DateShowsNotesAndSaintAndStartsTheWeatherOnceADay) {
@@ -396,42 +312,21 @@ TEST_F(EngineEndToEnd, DateShowsNotesAndSaintAndStartsTheWeatherOnceADay) {
   writeFile(installed("lang\\Ephemeride2026.fra"),
             "23/03 St Victorien\n24/03 Ste Catherine de Suède\n25/03 Annonciation\n");
   const std::string weather = "-glissade -zelkotoday";
-  const std::string calendar = "-max:5 -days:30 -zelkotoday";
   startEngine();
-  expectShows("Page5", {{"Private", "Dentist at 10\nCall Anna"}, {"LabelA", "Dentist at 10\nCall Anna"},
-                        {"PrivatePNG", "Private.png"}, {"HeaderText", "Ste Catherine de Suède"}});
-  expectShows("Page1", {{"Saint", "Ste Catherine de Suède"}, {"DateSaint", "24/03"},
-                        {"Date1", "Tuesday 24 March"}});
+  expectShows("Page5", {{"Private", "Dentist at 10\nCall Anna"}, {"HeaderText", "Ste Catherine de Suède"}});
+  expectShows("Page1", {{"Saint", "Ste Catherine de Suède"}, {"DateSaint", "24/03"}});
   expectShows("Page2", {{"Glissade", "24/03"}});
   // Two refreshes at start-up and one more on -update: the weather starts once.
   EXPECT_EQ(launches("ZelkoMeteo.exe", weather), 1u);
   update();
   EXPECT_EQ(launches("ZelkoMeteo.exe", weather), 1u);
 
-  // Items changed on the phone start their providers, once a change.
-  size_t contactRuns = launches("ZelkoContacts.exe", "-zelkotoday");
-  size_t calendarRuns = launches("ZelkoCalendar.exe", calendar);
-  EXPECT_GE(calendarRuns, 3u);  // every date refresh starts both providers
-  ASSERT_EQ(tool({"contacts", "add", "--first", "Anna", "--last", "Berg"}), 0);
-  ASSERT_EQ(tool({"calendar", "add", "--subject", "Dentist", "--start", "2026-03-24 10:00"}), 0);
-  advance(1);
-  EXPECT_EQ(launches("ZelkoContacts.exe", "-zelkotoday"), contactRuns + 1);
-  EXPECT_EQ(launches("ZelkoCalendar.exe", calendar), calendarRuns + 1);
-
   // Midnight: a new day with a saint and no notes.
   size_t dates = hooks("date");
   advance(15 * 60);
   EXPECT_EQ(hooks("date"), dates + 1);
   expectShows("Page1", {{"Saint", "Annonciation"}, {"DateSaint", "25/03"}});
-  expectShows("Page5", {{"Private", ""}, {"PrivatePNG", "null.png"}});
-  expectShows("Page2", {{"Glissade", "25/03"}});
-  EXPECT_EQ(launches("ZelkoMeteo.exe", weather), 2u);
-
-  // A day the file has no line for: no saint, no weather start.
-  clock("set", "2026-03-26 08:00");
-  EXPECT_EQ(hooks("date"), dates + 2);
-  expectShows("Page1", {{"Saint", ""}, {"DateSaint", "26/03"}});
-  expectShows("Page5", {{"HeaderText", ""}});
+  expectShows("Page5", {{"Private", ""}});
   expectShows("Page2", {{"Glissade", "25/03"}});
   EXPECT_EQ(launches("ZelkoMeteo.exe", weather), 2u);
 }

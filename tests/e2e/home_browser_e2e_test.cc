@@ -1,7 +1,6 @@
 // The served home screen in a real browser (headless Chromium through chromedriver): what a
-// person sees after start, a change arriving without reload, a birthday's popup menu opened
-// and answered in the page, a menu entry moving the focus, arrow keys and swipes, the setup
-// tool's question box answered there.
+// person sees after start, a change arriving without reload, arrow keys and swipes, a
+// birthday's popup menu opened and answered in the page, the setup tool's question box.
 // Skipped when chromium or chromedriver is not installed.
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -77,7 +76,7 @@ class HomeInBrowser : public HomeDeviceTest {
 
 constexpr char kBattery[] = ".plugin.focused img[src*='battery_']";
 
-TEST_F(HomeInBrowser, ShowsTheClockAndBatteryAndFollowsABatteryChangeWithoutReload) {
+TEST_F(HomeInBrowser, ShowsTheClockFollowsABatteryChangeWithoutReloadAndArrowsAndSwipesMove) {
   openHome();
   // The clock's digits and the battery, as pictures the browser could load, and the date.
   const char* loaded = "[...document.querySelectorAll('#display img')].every((i) => i.complete && i.naturalWidth > 0)";
@@ -95,6 +94,22 @@ TEST_F(HomeInBrowser, ShowsTheClockAndBatteryAndFollowsABatteryChangeWithoutRelo
   EXPECT_TRUE(browser_->waitUntil("document.querySelector(\"" + std::string(kBattery) + "\").src.includes('battery_1')"));
   EXPECT_TRUE(browser_->waitUntil("display.innerText.includes('9%')"));
   EXPECT_EQ(browser_->run("return window.sameDocument === true;"), "true") << "the page was reloaded";
+
+  ASSERT_TRUE(browser_->press("\uE014")) << browser_->error();  // the right arrow
+  EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page2'"))
+      << focusedPage();
+  // A finger pulling the screen to the left shows the next page.
+  std::string box = browser_->text(
+      "const r = document.querySelector('.plugin.focused').getBoundingClientRect();"
+      "return [r.left + r.width * 0.8, r.top + r.height / 2, r.left + r.width * 0.2].map(Math.round).join(',');");
+  int x1 = 0, y = 0, x2 = 0;
+  ASSERT_EQ(std::sscanf(box.c_str(), "%d,%d,%d", &x1, &y, &x2), 3) << box;
+  ASSERT_TRUE(browser_->swipe(x1, y, x2, y)) << browser_->error();
+  EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page3'"))
+      << focusedPage();
+  std::string home;
+  ASSERT_EQ(tool({"home"}, &home), 0);
+  EXPECT_NE(home.find("page\tPage3"), std::string::npos) << home;
 }
 
 TEST_F(HomeInBrowser, ABirthdayOpensItsContactsMenuInThePageAndCallIsCarriedOut) {
@@ -116,41 +131,6 @@ TEST_F(HomeInBrowser, ABirthdayOpensItsContactsMenuInThePageAndCallIsCarriedOut)
   EXPECT_TRUE(browser_->waitUntil("overlay.hidden"));
   EXPECT_TRUE(waitFor([&] { return lastJournal("call").find(R"("number":"+33 6 12 34 56 78")") != std::string::npos; }))
       << lastJournal("call");
-}
-
-TEST_F(HomeInBrowser, APanelMenuOpensInThePageAndItsGotoEntryMovesTheFocus) {
-  writeDeviceFile("\\Program Files\\ZelkoToday\\ZelkoAction.mnu",
-                  "[Menu]\r\nAppointments=#GOTO Page3 ZelkoToday Page1 ZelkoToday\r\n");
-  openHome();
-  ASSERT_TRUE(browser_->click(kBattery)) << browser_->error();
-  ASSERT_TRUE(browser_->waitUntil("!overlay.hidden && overlay.querySelector('.menu button')"));
-  EXPECT_NE(lastJournal("tap").find(R"("target":"panel")"), std::string::npos) << lastJournal("tap");
-  clickButton("Appointments");
-  EXPECT_TRUE(browser_->waitUntil("overlay.hidden"));
-  EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page3'"))
-      << focusedPage();
-  EXPECT_TRUE(browser_->waitUntil("display.innerText.includes('Appointments')"));
-  EXPECT_TRUE(waitFor([&] { return lastJournal("menu").find(R"("chosen":"Appointments")") != std::string::npos; }))
-      << lastJournal("menu");
-}
-
-TEST_F(HomeInBrowser, ArrowKeysAndSwipesMoveTheFocus) {
-  openHome();
-  ASSERT_TRUE(browser_->press("\uE014")) << browser_->error();  // the right arrow
-  EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page2'"))
-      << focusedPage();
-  // A finger pulling the screen to the left shows the next page.
-  std::string box = browser_->text(
-      "const r = document.querySelector('.plugin.focused').getBoundingClientRect();"
-      "return [r.left + r.width * 0.8, r.top + r.height / 2, r.left + r.width * 0.2].map(Math.round).join(',');");
-  int x1 = 0, y = 0, x2 = 0;
-  ASSERT_EQ(std::sscanf(box.c_str(), "%d,%d,%d", &x1, &y, &x2), 3) << box;
-  ASSERT_TRUE(browser_->swipe(x1, y, x2, y)) << browser_->error();
-  EXPECT_TRUE(browser_->waitUntil("document.querySelector('.plugin.focused').dataset.page === 'Page3'"))
-      << focusedPage();
-  std::string home;
-  ASSERT_EQ(tool({"home"}, &home), 0);
-  EXPECT_NE(home.find("page\tPage3"), std::string::npos) << home;
 }
 
 TEST_F(HomeInBrowser, TheSetupToolsQuestionIsAnsweredInThePage) {

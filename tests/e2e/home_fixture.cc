@@ -20,19 +20,7 @@ void HomeDeviceTest::SetUp() {
   for (const char* standIn : {"tmail.exe", "poutlook.exe"}) {
     std::filesystem::copy_file(binDir() / "zelko-standin", hostFile(std::string("\\Windows\\") + standIn));
   }
-  if (platform().files().exists(kSetupTool)) {
-    ASSERT_EQ(tool({"exec", "--wait", kSetupTool, "-install"}), 1);
-  } else {
-    // What the setup tool registers (until it is built here): the pages and their actions.
-    setPageText("", "Pages", "Page1;Page2;Page3;Page4;Page5");
-    setPageText("", "DataSource", kPluginKey);
-    setPageText("Page1", "ACTIONURLPNX", "\\Program Files\\ZelkoToday\\ZelkoMenu.exe;ZelkoAction.mnu");
-    setPageText("Page1", "SK2TEXT", "C.Manager");
-    setPageText("Page3", "SK2URL", ":MSCALENDAR");
-    setPageText("Page4", "ACTIONURLPNX", "\\Program Files\\ZelkoToday\\ZelkoSms.exe;-zelkotoday");
-    setPageText("Page4", "SK2URL", "\\Windows\\tmail.exe;-service \"SMS\"");
-    setPageText("Page4", "SK2TEXT", "SMS");
-  }
+  ASSERT_EQ(tool({"exec", "--wait", kSetupTool, "-install"}), 1);
   for (const char* layout : {"currentPortrait", "currentLandscape"}) {
     runInstaller(std::string("-addchange -silent -plg:\\Program Files\\ZelkoToday\\ZelkoToday.plg -cpr:") + layout);
     ASSERT_EQ(status("ErrorNumber"), "0") << layout << ": " << status("ErrorDescription");

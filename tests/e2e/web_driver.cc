@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -29,59 +30,41 @@ std::filesystem::path onPath(const std::string& name) {
   return {};
 }
 
-void appendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// The JSON string that starts at `at` (its opening quote), decoded; nullopt when unterminated.
-std::optional<std::string> decodeString(const std::string& json, size_t at) {
+// The text of the first string member `key` of a JSON document, escapes decoded (\u only
+// within the Basic Multilingual Plane, all chromedriver writes); nullopt when there is none.
+std::optional<std::string> jsonText(const std::string& json, const std::string& key) {
+  const std::string name = jsonQuote(key) + ":\"";
+  size_t at = json.find(name);
+  if (at == std::string::npos) return std::nullopt;
   std::string out;
-  for (size_t i = at + 1; i < json.size(); ++i) {
-    char c = json[i];
-    if (c == '"') return out;
-    if (c != '\\') {
-      out += c;
+  for (size_t i = at + name.size(); i < json.size(); ++i) {
+    if (json[i] == '"') return out;
+    if (json[i] != '\\' || ++i >= json.size()) {
+      out += json[i];
       continue;
     }
-    if (++i >= json.size()) break;
-    switch (json[i]) {
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case 'b': out += '\b'; break;
-      case 'f': out += '\f'; break;
-      case 'u':
-        if (i + 4 >= json.size()) return std::nullopt;
-        appendUtf8(out, static_cast<unsigned>(std::stoul(json.substr(i + 1, 4), nullptr, 16)));
-        i += 4;
-        break;
-      default: out += json[i];
+    if (json[i] != 'u') {
+      static const char kFrom[] = "nbfrt", kTo[] = "\n\b\f\r\t";
+      const char* simple = json[i] ? std::strchr(kFrom, json[i]) : nullptr;
+      out += simple ? kTo[simple - kFrom] : json[i];
+      continue;
+    }
+    if (i + 4 >= json.size()) break;
+    unsigned code = static_cast<unsigned>(std::stoul(json.substr(i + 1, 4), nullptr, 16));
+    i += 4;
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
+    } else {
+      out += {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+              static_cast<char>(0x80 | (code & 0x3F))};
     }
   }
   return std::nullopt;
 }
 
 }  // namespace
-
-std::optional<std::string> jsonText(const std::string& json, const std::string& key) {
-  const std::string name = jsonQuote(key);
-  for (size_t at = json.find(name); at != std::string::npos; at = json.find(name, at + 1)) {
-    size_t value = json.find_first_not_of(" \t\r\n", at + name.size());
-    if (value == std::string::npos || json[value] != ':') continue;
-    value = json.find_first_not_of(" \t\r\n", value + 1);
-    if (value != std::string::npos && json[value] == '"') return decodeString(json, value);
-  }
-  return std::nullopt;
-}
 
 std::unique_ptr<Browser> Browser::start(const std::filesystem::path& scratch, std::string* whyNot) {
   std::filesystem::path chromium = onPath("chromium");

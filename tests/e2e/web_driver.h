@@ -52,8 +52,4 @@ class Browser {
   std::string error_;
 };
 
-// The text of the first string member `key` of a JSON document (escapes decoded), or
-// nullopt when there is none.
-std::optional<std::string> jsonText(const std::string& json, const std::string& key);
-
 }  // namespace zelko::testing

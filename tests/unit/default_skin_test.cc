@@ -161,26 +161,18 @@ class DefaultSkinTest : public ::testing::Test {
 fs::path* DefaultSkinTest::out_ = nullptr;
 int DefaultSkinTest::written_ = 0;
 
-TEST_F(DefaultSkinTest, EveryImageLookedUpIsAPngOfItsDocumentedSize) {
+// Every image the programs look up is a PNG of its documented size that shows something
+// (at least a hundredth of it: a clock hand shows little more), the blank excepted; and
+// there is nothing the programs never ask for.
+TEST_F(DefaultSkinTest, EveryImageLookedUpIsAVisiblePngOfItsDocumentedSize) {
   int looked = 0;
   for (const auto& [folder, names] : namesLookedUp()) {
     for (const auto& name : names) {
       ++looked;
-      auto png = readPng(*out_ / folder / name);
-      ASSERT_TRUE(png) << folder << "/" << name << " is missing or not a PNG";
-      auto [w, h] = documentedSize(folder, name);
-      EXPECT_EQ(png->width, w) << folder << "/" << name;
-      EXPECT_EQ(png->height, h) << folder << "/" << name;
-    }
-  }
-  // Nothing the programs never ask for.
-  EXPECT_EQ(written_, looked);
-}
-
-TEST_F(DefaultSkinTest, OnlyTheBlankIsEmpty) {
-  for (const auto& [folder, names] : namesLookedUp()) {
-    for (const auto& name : names) {
       Png png = image(folder, name);
+      auto [w, h] = documentedSize(folder, name);
+      EXPECT_EQ(png.width, w) << folder << "/" << name;
+      EXPECT_EQ(png.height, h) << folder << "/" << name;
       int visible = 0;
       for (int y = 0; y < png.height; ++y) {
         for (int x = 0; x < png.width; ++x) visible += png.alpha(x, y) > 0;
@@ -188,36 +180,25 @@ TEST_F(DefaultSkinTest, OnlyTheBlankIsEmpty) {
       if (name == "null.png") {
         EXPECT_EQ(visible, 0);
       } else {
-        // At least a hundredth of the image shows something (a clock hand shows little more).
         EXPECT_GT(visible * 100, png.width * png.height) << folder << "/" << name;
       }
     }
   }
+  EXPECT_EQ(written_, looked);
 }
 
 TEST_F(DefaultSkinTest, ImagesOfDifferentStatesDiffer) {
   const std::vector<std::pair<std::string, std::vector<std::string>>> groups = {
       {"clock", {"c0", "c1", "c2", "c3", "c4", "c5", "c6", "c7", "c8", "c9"}},
-      {"clock", {"am", "pm"}},
       {"clock", {"bg", "flip1", "flip2", "flip3", "flip4", "flip5", "flip6", "flip7", "flip8", "flip9"}},
-      {"clockO", {"bg", "bgc"}},
       {"sys", {"wifi_e", "wifi_n", "wifi_d"}},
-      {"sys", {"bluetooth_e", "bluetooth_g", "bluetooth_d"}},
       {"sys", {"cellular_u", "cellular_d", "cellular_GPRS", "cellular_EDGE", "cellular_3G", "cellular_HSDPA",
                "cellular_1X"}},
-      {"sys", {"activesync_e", "activesync_d", "data_e", "data_d", "3G_e", "3G_d"}},
-      {"sys", {"sms_e", "sms_d", "tel_e", "tel_d", "email_e", "email_d", "voicemail_e", "voicemail_d"}},
       {"sys", {"total_e", "total_d", "total_tel", "total_sms", "total_email", "total_vmail"}},
-      {"sys", {"vert", "rouge", "orange", "marron", "bleu", "gris"}},
       {"sys", {"BlRh", "BlRl", "BmRh", "BmRl", "BhRh", "BhRl"}},
-      {"sys", {"Bkg1", "Bkg2", "Bkg3", "Bkg4", "Bkg5"}},
-      {"sys", {"pages1", "pages2", "pages3", "pages4", "pages5"}},
-      {"sys", {"Private", "unknown", "calendar", "sync", "load", "alarm", "Sys", "Store", "Ram"}},
       {"batt", {"battery_charge", "battery_empty!", "battery_1", "battery_2", "battery_3", "battery_4",
                 "battery_5", "battery_6", "battery_7", "battery_full"}},
-      // Sun, moon, partly cloudy by day and night, cloudy, rain, snow, storm, fog, wind,
-      // hot, cold, not available.
-      {"msn", {"32", "31", "30", "29", "26", "11", "16", "4", "20", "24", "36", "25", "44"}},
+      {"msn", {"32", "31", "30", "29", "26", "11", "16", "4", "20", "24", "36", "25", "44"}},  // weathers
   };
   for (const auto& [folder, names] : groups) {
     std::set<std::vector<uint8_t>> seen;

@@ -12,7 +12,6 @@ using device::home::ElementKind;
 using device::home::Layout;
 using device::home::parseLayout;
 using device::home::TapTarget;
-using device::home::VAlign;
 
 constexpr char kLayout[] = R"(<?xml version="1.0" encoding="utf-8"?>
 <Form Width="480" Height="800">
@@ -48,9 +47,7 @@ TEST(HomeLayout, ReadsTheFormItsBlocksTheirPagesAndElements) {
   auto parsed = parseLayout(kLayout);
   ASSERT_TRUE(parsed.ok()) << parsed.status().message();
   const Layout& layout = *parsed;
-  EXPECT_EQ(layout.width, 480);
   EXPECT_EQ(layout.height, 800);
-  EXPECT_EQ(layout.listView.y, 20);
   EXPECT_EQ(layout.listView.height, 700);
   EXPECT_EQ(layout.selectionColor, "#1E90FF");
   EXPECT_EQ(layout.softKeyHeight, 56);
@@ -58,27 +55,20 @@ TEST(HomeLayout, ReadsTheFormItsBlocksTheirPagesAndElements) {
 
   const auto* today = layout.find("ZelkoToday");
   ASSERT_NE(today, nullptr);
-  EXPECT_EQ(today->expanded.height, 400);
   EXPECT_EQ(today->expanded.background, "#102030");
   ASSERT_EQ(today->expanded.elements.size(), 2u);
   EXPECT_EQ(today->expanded.elements[0].tap, TapTarget::kPage);
   EXPECT_FALSE(today->expanded.elements[1].box.x);  // placed nowhere: fills its layer
   ASSERT_EQ(today->expanded.pages.size(), 2u);
   const auto& rdv = today->expanded.pages[0].elements[1];
-  EXPECT_EQ(rdv.kind, ElementKind::kText);
   EXPECT_EQ(rdv.bind, "Rdv");
   EXPECT_EQ(rdv.lines, 2);
   EXPECT_EQ(rdv.align, Align::kCenter);
-  EXPECT_EQ(rdv.valign, VAlign::kTop);
   EXPECT_TRUE(rdv.bold);
   EXPECT_EQ(rdv.action, "%ZELKOTODAY%\\ZelkoCalendar.exe;-dateview:1");
   const auto& page4 = today->expanded.pages[1];
-  EXPECT_EQ(page4.name, "Page4");
   EXPECT_EQ(page4.elements[0].kind, ElementKind::kFill);
-  EXPECT_EQ(page4.elements[0].radius, 3);
-  EXPECT_EQ(page4.elements[1].literal, "Messages");
   EXPECT_EQ(page4.elements[1].page, "Page1");
-  EXPECT_EQ(today->condensed.height, 80);
   EXPECT_EQ(today->condensed.elements[0].size, 44);
   // The condensed layer is no element of the expanded one.
   EXPECT_EQ(layout.find("Clock")->expanded.elements.size(), 1u);
@@ -99,16 +89,13 @@ TEST(HomeLayout, StylesThatCouldCarryMarkupOrHugeFiguresAreDropped) {
   EXPECT_EQ(layer.height, 0);
   EXPECT_EQ(layer.background, "");
   const auto& text = layer.elements[0];
-  EXPECT_FALSE(text.box.x);
+  EXPECT_FALSE(text.box.x || text.box.width || text.box.height);
   EXPECT_EQ(text.box.y, 20);
-  EXPECT_FALSE(text.box.width);
-  EXPECT_FALSE(text.box.height);
   EXPECT_EQ(text.color, "");
   EXPECT_EQ(text.lines, 0);
-  EXPECT_EQ(layer.elements[1].color, "#ABCDEF");
-  EXPECT_EQ(layer.elements[2].color, "#abcdef12");
-  EXPECT_EQ(layer.elements[3].color, "#abc");
-  EXPECT_EQ(layer.elements[4].color, "");
+  std::string colors;
+  for (size_t i = 1; i < layer.elements.size(); ++i) colors += layer.elements[i].color + "|";
+  EXPECT_EQ(colors, "#ABCDEF|#abcdef12|#abc||");
 }
 
 TEST(HomeLayout, RefusesWhatIsNoLayoutWithTheReason) {

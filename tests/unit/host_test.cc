@@ -26,22 +26,9 @@ TEST(HostLayout, OrderAndLayoutFileFromTheXml) {
   EXPECT_EQ(host::layoutFileBaseName("CPRFileName=\"Unterminated"), std::nullopt);
   // Removing the last plugin leaves a trailing separator; its empty piece keeps its place.
   EXPECT_EQ(host::splitList("P;Q;"), (std::vector<std::string>{"P", "Q", ""}));
-  EXPECT_EQ(host::pageKey("CondensedPage"),
-            "Software\\Microsoft\\CHome\\ZelkoToday\\CondensedPage");
 }
 
 class HostRegistryTest : public testing::DeviceTest {};
-
-TEST_F(HostRegistryTest, EnabledIsOnOnlyAtOneAndOffOnlyAtZero) {
-  auto& reg = platform().registry();
-  EXPECT_EQ(host::homeScreenState(reg), host::HomeScreenState::kOff);  // missing
-  for (auto [value, state] :
-       {std::pair{1u, host::HomeScreenState::kOn}, std::pair{2u, host::HomeScreenState::kUnknown},
-        std::pair{0u, host::HomeScreenState::kOff}}) {
-    ASSERT_TRUE(reg.setValue(kHklm, host::kHomeKey, host::kEnabled, RegValue::Dword(value)).ok());
-    EXPECT_EQ(host::homeScreenState(reg), state) << value;
-  }
-}
 
 TEST_F(HostRegistryTest, LayoutAndPagesAreReadWhole) {
   auto& reg = platform().registry();
