@@ -77,13 +77,11 @@ TEST_F(ContactsEndToEnd, HomeScreenListsTheNearestDatesWithAgesOnBothLabelForms)
 
 TEST_F(ContactsEndToEnd, SwitchesChooseTheKindsTheWindowTheCountAndTheStore) {
   addressBook();
-  // Exactly three days: Cy's date on the last day is in, a day less leaves it out.
-  ASSERT_EQ(contacts("-birthdays -days:3"), 1);
+  // Exactly three days: Cy's date on the last day is in (the window's edges are in the
+  // unit tests).
+  ASSERT_EQ(contacts("-birthdays -days:3 -max:9"), 1);
   EXPECT_EQ(record("Contacts\\Anniversaries", "total"), "4");
   EXPECT_EQ(anniversary(4, "date"), "02/01/2027");
-  ASSERT_EQ(contacts("-birthdays -days:2 -max:9"), 1);
-  EXPECT_EQ(record("Contacts\\Anniversaries", "total"), "3");
-  EXPECT_EQ(anniversary(4, "date"), "<missing>");
   // Without -days a listing looks 364 days ahead, as far as yesterday's date next year.
   ASSERT_EQ(contacts("-anniversaries"), 1);
   EXPECT_EQ(anniversary(1, "anniversary"), "12/29/2000");

@@ -267,14 +267,15 @@ TEST_F(MeteoEndToEnd, SlideAndMapToggleStayOffline) {
   size_t asked = server_.targets().size();
   ASSERT_EQ(meteo("-zelkotoday -glissade"), 0);
   EXPECT_EQ(page("Page2", "SkyA"), sky2);
+  EXPECT_EQ(server_.targets().size(), asked);
+  EXPECT_EQ(journalEvents("dial").size(), 1u);
+  ASSERT_EQ(meteo("-zelkotoday"), 0);
   ASSERT_EQ(meteo("-zelkotoday -map"), 0);
   EXPECT_EQ(page("Page2", "Infos"), "\\Program Files\\ZelkoToday\\map.jpg");
   // -infos toggles the overlay back, also over -glissade.
   ASSERT_EQ(meteo("-zelkotoday -glissade -infos"), 0);
   EXPECT_EQ(fileName(page("Page2", "Infos")), "null.png");
   EXPECT_EQ(page("Page2", "SkyA"), page("Page1", "Sky0"));
-  EXPECT_EQ(server_.targets().size(), asked);
-  EXPECT_EQ(journalEvents("dial").size(), 1u);
 }
 
 // zelko-device feeds, as the README demo uses it.

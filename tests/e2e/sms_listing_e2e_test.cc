@@ -106,6 +106,8 @@ TEST_F(SmsListing, Page4ShowsSlotsTheNewestUnreadTextAndTheCount) {
   EXPECT_EQ(sms("-infos:1 -zelkotoday"), 0);
   EXPECT_EQ(pageImage("Infos"), "null.png");
   EXPECT_EQ(page("InfosText"), "");
+  EXPECT_EQ(sms("-infos:2 -zelkotoday"), 0);
+  EXPECT_EQ(page("InfosText"), "+33611\n\nolder");
 
   // Without -zelkotoday -infos is no action: the listing runs (and, outside home-screen
   // mode, leaves the page alone).
