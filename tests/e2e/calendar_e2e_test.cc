@@ -51,41 +51,22 @@ TEST_F(CalendarEndToEnd, ListingOfMeetingsAllDayItemsAndSeriesEarliestFirst) {
   // Review 09:00, Standup 09:30, Lunch, Gym, Night; Trip 25th, Standup 25th, Trip 26th
   // and 27th. Ended is over; Far is beyond the window.
   EXPECT_EQ(record("Calendar", "total"), "9");
-  EXPECT_EQ(cal(1, "subject"), "Review");
-  EXPECT_EQ(cal(1, "location"), "Room 4");
-  EXPECT_EQ(cal(1, "datetime"), "24/03/2026 09:00");
-  EXPECT_EQ(cal(1, "enddatetime"), "24/03/2026 10:00");
-  EXPECT_EQ(cal(1, "timestamp"), "202603240900");
-  EXPECT_EQ(cal(1, "duration"), "60");
-  EXPECT_EQ(cal(1, "recurrent"), "0");
-  EXPECT_EQ(cal(1, "rectype"), "<missing>");
-  EXPECT_EQ(cal(1, "categories"), "");
+  EXPECT_EQ(records("Calendar\\Cal1", {"subject", "location", "datetime", "enddatetime", "timestamp", "duration",
+                                        "recurrent", "rectype", "categories"}),
+            (Shown{"Review", "Room 4", "24/03/2026 09:00", "24/03/2026 10:00", "202603240900", "60", "0",
+                   "<missing>", ""}));
   EXPECT_EQ(cal(5, "enddateview"), "20260325");
-  EXPECT_EQ(cal(6, "subject"), "Trip");
-  EXPECT_EQ(cal(6, "allday"), "1");
-  EXPECT_EQ(cal(6, "datetime"), "25/03/2026 00:00");
-  EXPECT_EQ(cal(6, "enddatetime"), "25/03/2026 00:00");
-  EXPECT_EQ(cal(6, "duration"), "4320");
-  EXPECT_EQ(cal(7, "subject"), "Standup");
-  EXPECT_EQ(cal(7, "date"), "25/03/2026");
-  EXPECT_EQ(cal(7, "start"), "09:30");  // the series' own start
-  EXPECT_EQ(cal(7, "dateview"), "20260325");
-  EXPECT_EQ(cal(7, "recurrent"), "1");
-  EXPECT_EQ(cal(7, "rectype"), "0");
-  EXPECT_EQ(cal(7, "noenddate"), "1");
+  EXPECT_EQ(records("Calendar\\Cal6", {"subject", "allday", "datetime", "enddatetime", "duration"}),
+            (Shown{"Trip", "1", "25/03/2026 00:00", "25/03/2026 00:00", "4320"}));
+  // A series' occurrence keeps the series' own start.
+  EXPECT_EQ(records("Calendar\\Cal7", {"subject", "date", "start", "dateview", "recurrent", "rectype", "noenddate"}),
+            (Shown{"Standup", "25/03/2026", "09:30", "20260325", "1", "0", "1"}));
   EXPECT_EQ(cal(9, "dateview"), "20260327");
 
-  EXPECT_EQ(page("Page3", "HeaderText"), "9");
-  EXPECT_EQ(page("Page3", "LabelA"), "09:00 - 1h\nReview");
-  EXPECT_EQ(page("Page3", "IconA"), "24.png");
-  EXPECT_EQ(page("Page3", "Label1"), "09:30 - 15\nStandup");
-  EXPECT_EQ(page("Page3", "Label2"), "12:00 - 1h30\nLunch");
-  EXPECT_EQ(page("Page3", "Icon2"), "Work.png");
-  EXPECT_EQ(page("Page3", "Label3"), "18:00 - 1h\nGym");
-  EXPECT_EQ(page("Page3", "Label4"), "22:00 > 25/03/2026  3h\nNight");
-  EXPECT_EQ(page("Page1", "Rdv"), "09:00 - 1h Review");
-  EXPECT_EQ(page("Page1", "Rdv2"), "09:30 - 15 Standup");
-  EXPECT_EQ(page("Page1", "Rdv2PNG"), "24.png");
+  EXPECT_EQ(pages("Page3", {"HeaderText", "LabelA", "IconA", "Label1", "Label2", "Icon2", "Label3", "Label4"}),
+            (Shown{"9", "09:00 - 1h\nReview", "24.png", "09:30 - 15\nStandup", "12:00 - 1h30\nLunch", "Work.png",
+                   "18:00 - 1h\nGym", "22:00 > 25/03/2026  3h\nNight"}));
+  EXPECT_EQ(pages("Page1", {"Rdv", "Rdv2", "Rdv2PNG"}), (Shown{"09:00 - 1h Review", "09:30 - 15 Standup", "24.png"}));
 }
 
 TEST_F(CalendarEndToEnd, TitaniumListsFiveOverAMonthAndOnlyTheHomeScreenGetsAPage) {
@@ -109,14 +90,9 @@ TEST_F(CalendarEndToEnd, TitaniumListsFiveOverAMonthAndOnlyTheHomeScreenGetsAPag
   // Three days on: the trip's last day, tomorrow's standup (today's is over) and Far.
   clock("2026-03-27 10:00");
   ASSERT_EQ(calendar("-titanium -zelkotoday"), 1);
-  EXPECT_EQ(page("Page3", "LabelA"), "Trip");
-  EXPECT_EQ(page("Page3", "IconA"), "27.png");
-  EXPECT_EQ(page("Page3", "Label1"), "28/03/2026 09:30 - 15\nStandup");
-  EXPECT_EQ(page("Page3", "Icon1"), "28.png");
-  EXPECT_EQ(page("Page3", "Label2"), "10/04/2026 10:00 - 1h\nFar");
-  EXPECT_EQ(page("Page3", "Label3"), "");
-  EXPECT_EQ(page("Page3", "Icon3"), "null.png");
-  EXPECT_EQ(page("Page3", "HeaderText"), "3");
+  EXPECT_EQ(pages("Page3", {"LabelA", "IconA", "Label1", "Icon1", "Label2", "Label3", "Icon3", "HeaderText"}),
+            (Shown{"Trip", "27.png", "28/03/2026 09:30 - 15\nStandup", "28.png", "10/04/2026 10:00 - 1h\nFar", "",
+                   "null.png", "3"}));
 }
 
 TEST_F(CalendarEndToEnd, WithoutRecordsThePhonesNextAppointmentAndMissingImages) {
@@ -124,9 +100,8 @@ TEST_F(CalendarEndToEnd, WithoutRecordsThePhonesNextAppointmentAndMissingImages)
   clock("2026-03-31 09:00");
   ASSERT_EQ(calendar("-zelkotoday"), 0);
   EXPECT_EQ(record("Calendar", "total"), "0");
-  EXPECT_EQ(page("Page3", "HeaderText"), "");
-  EXPECT_EQ(page("Page3", "LabelA"), "Dentist 10:00\n31/03/2026 - 01/04/2026");
-  EXPECT_EQ(page("Page3", "IconA"), "null.png");
+  EXPECT_EQ(pages("Page3", {"HeaderText", "LabelA", "IconA"}),
+            (Shown{"", "Dentist 10:00\n31/03/2026 - 01/04/2026", "null.png"}));
   EXPECT_EQ(page("Page1", "Rdv"), "");
 
   // A skin without today's day image shows the calendar image instead.

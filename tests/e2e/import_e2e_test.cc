@@ -1,5 +1,5 @@
-// zelko-device reg import, contacts import and calendar import as a user runs them: whole
-// files or nothing, clear one-line errors, and what real exporters write.
+// zelko-device's contacts, calendar and reg commands as a user and a watching program see
+// them: imports whole or nothing, clear one-line errors, and what real exporters write.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -9,10 +9,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/spawned.h"
 
 extern char** environ;
 
@@ -20,14 +20,11 @@ namespace zelko::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using platform::ItemFolder;
+using platform::Message;
 
 std::string dataFile(const std::string& name) {
   return (fs::path(__FILE__).parent_path().parent_path() / "data" / name).string();
-}
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class ImportEndToEnd : public EndToEndTest {
@@ -58,13 +55,20 @@ class ImportEndToEnd : public EndToEndTest {
     pid_t pid = start(args);
     int status = 0;
     if (pid) waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readAll(dir() / "run.out"), readAll(dir() / "run.err")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readWhole(dir() / "run.out"), readWhole(dir() / "run.err")};
   }
 
   std::string writeFile(const std::string& name, const std::string& bytes) {
     auto path = dir() / name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path.string();
+  }
+
+  // The output of a command that must end with `expectedCode`.
+  std::string cli(const std::vector<std::string>& args, int expectedCode = 0) {
+    std::string out;
+    EXPECT_EQ(tool(args, &out), expectedCode) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+    return out;
   }
 
   size_t valuesBelow(const std::string& key) {
@@ -76,6 +80,8 @@ class ImportEndToEnd : public EndToEndTest {
     return n;
   }
 };
+
+class ItemsEndToEnd : public ImportEndToEnd {};
 
 TEST_F(ImportEndToEnd, ARegImportKilledHalfWayChangesNothing) {
   constexpr int kKeys = 30000;
@@ -142,7 +148,7 @@ TEST_F(ImportEndToEnd, MultiStringsAndExpandableStringsSurviveDumpExportAndImpor
   EXPECT_NE(dump.out.find("\tRoot\tREG_EXPAND_SZ\t%USERPROFILE%\\Pictures\\Gadget\n"), std::string::npos) << dump.out;
   EXPECT_EQ(run({"reg", "get", "HKCU", "Software\\Vendor\\Gadget\\Pictures", "Folders"}).out,
             "Pictures\nVacation 2023\nÉté à Nice\n");
-
+  // Export and import again give the same values back.
   std::string exported = (dir() / "export.reg").string();
   ASSERT_EQ(run({"reg", "export", "HKCU", "Software\\Vendor", exported}).code, 0);
   ASSERT_EQ(run({"reg", "del", "HKCU", "Software\\Vendor"}).code, 0);
@@ -176,6 +182,83 @@ TEST_F(ImportEndToEnd, ARecurringImportKeepsItsZoneInTheList) {
                       "America/Los_Angeles\n"),
             std::string::npos)
       << list;
+}
+
+TEST_F(ItemsEndToEnd, AWatchingWindowHearsOfEveryChangeWithItsFolder) {
+  std::vector<Message> seen;
+  auto& windows = platform().windows();
+  ASSERT_TRUE(windows.registerClass("ItemsWatcher", [&](const Message& m) {
+    if (m.message >= platform::kItemAdded && m.message <= platform::kItemChanged) seen.push_back(m);
+    return int64_t{0};
+  }).ok());
+  auto window = windows.createWindow("ItemsWatcher", "watcher");
+  ASSERT_TRUE(window.ok());
+  auto& items = platform().items();
+  ASSERT_TRUE(items.enableChangeNotifications(ItemFolder::kCalendar, *window).ok());
+  ASSERT_TRUE(items.enableChangeNotifications(ItemFolder::kContacts, *window).ok());
+
+  std::string oid = cli({"contacts", "add", "--first", "Ann", "--last", "Lee"});
+  cli({"contacts", "del", oid.substr(0, oid.size() - 1)});
+  cli({"calendar", "add", "--subject", "Dentist", "--start", "2024-06-12 09:00"});
+  waitFor([&] {
+    windows.pumpMessages(std::chrono::milliseconds(50));
+    return seen.size() >= 3;
+  });
+  std::vector<std::pair<uint32_t, int64_t>> got;
+  for (const Message& m : seen) got.emplace_back(m.message, m.lParam);
+  EXPECT_EQ(got, (std::vector<std::pair<uint32_t, int64_t>>{
+                     {platform::kItemAdded, 10}, {platform::kItemDeleted, 10}, {platform::kItemAdded, 9}}));
+}
+
+TEST_F(ItemsEndToEnd, AddedItemsAreListedWithEveryField) {
+  std::string picture = writeFile("face.png", std::string("\x89PNG\r\n\x1a\n", 8));
+  std::string oid = cli({"contacts", "add", "--first", "Zoë", "--last", "Ng", "--mobile", "+33 6 12 34 56 78",
+                         "--home", "01 23", "--business", "09 87", "--birthday", "1984-02-29",
+                         "--anniversary", "2010-06-19", "--categories", "Friends", "--picture", picture});
+  EXPECT_EQ(cli({"contacts", "list"}),
+            oid.substr(0, oid.size() - 1) +
+                "\tZoë\tNg\t+33 6 12 34 56 78\t01 23\t09 87\t1984-02-29\t2010-06-19\tFriends\tyes\n");
+
+  std::string a = cli({"calendar", "add", "--subject", "Yoga\tclass", "--location", "Hall", "--start",
+                       "2024-03-04 18:00", "--end", "2024-03-04 19:15", "--rrule", "FREQ=WEEKLY;BYDAY=MO"});
+  std::string b = cli({"calendar", "add", "--subject", "Trip", "--start", "2024-08-01", "--end", "2024-08-03",
+                       "--all-day", "--categories", "Travel"});
+  auto id = [](const std::string& line) { return line.substr(0, line.size() - 1); };
+  EXPECT_EQ(cli({"calendar", "list"}),
+            id(a) + "\t2024-03-04 18:00\t2024-03-04 19:15\ttimed\tYoga\\tclass\tHall\t\tFREQ=WEEKLY;BYDAY=MO\t\t\t\n" +
+                id(b) + "\t2024-08-01 00:00\t2024-08-04 00:00\tall-day\tTrip\t\tTravel\t\t\t\t\n");
+}
+
+TEST_F(ItemsEndToEnd, BadInputIsRefusedAndAddsNothing) {
+  std::string goodThenBad = writeFile("bad.vcf", "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Good;One;;;\r\nEND:VCARD\r\n"
+                                                 "BEGIN:VCARD\r\nVERSION:3.0\r\nBDAY:1980-13-01\r\nEND:VCARD\r\n");
+  cli({"contacts", "import", goodThenBad}, 1);
+  std::string badIcs = writeFile("bad.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240101T100000Z\r\n"
+                                            "END:VEVENT\r\nBEGIN:VEVENT\r\nDTSTART:nonsense\r\nEND:VEVENT\r\n"
+                                            "END:VCALENDAR\r\n");
+  cli({"calendar", "import", badIcs}, 1);
+  cli({"contacts", "import", (dir() / "missing.vcf").string()}, 1);
+  cli({"contacts", "add", "--first", "A", "--last", "B", "--picture", (dir() / "missing.png").string()}, 1);
+  cli({"contacts", "add", "--first", "A", "--last", "B", "--birthday", "1980-02-30"}, 2);
+  cli({"contacts", "add", "--first", "A"}, 2);
+  cli({"calendar", "add", "--subject", "S", "--start", "2024-01-01 25:00"}, 2);
+  cli({"calendar", "add", "--subject", "S", "--start", "2024-01-01 10:00", "--end", "2024-01-01 09:00"}, 2);
+  cli({"calendar", "add", "--subject", "S", "--start", "2024-01-01 10:00", "--rrule", "FREQ=SOMETIMES"}, 2);
+  // Numbers libical would wrap round, and an all-day item whose last day is before its first.
+  cli({"calendar", "add", "--subject", "S", "--start", "2024-01-01 10:00", "--rrule", "FREQ=DAILY;COUNT=99999999999"},
+      2);
+  cli({"calendar", "add", "--subject", "S", "--all-day", "--start", "2024-05-10", "--end", "2024-05-09"}, 2);
+  EXPECT_EQ(cli({"contacts", "list"}), "");
+  EXPECT_EQ(cli({"calendar", "list"}), "");
+
+  // Deleting goes by kind: a contact command never removes an appointment.
+  std::string oid = cli({"calendar", "add", "--subject", "S", "--start", "2024-01-01 10:00"});
+  oid.pop_back();
+  cli({"contacts", "del", oid}, 1);
+  cli({"calendar", "del", "4000000"}, 1);
+  cli({"calendar", "del", "x"}, 2);
+  cli({"calendar", "del", oid});
+  EXPECT_EQ(cli({"calendar", "list"}), "");
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 
 namespace zelko::testing {
 
-
 class ProviderEndToEnd : public EndToEndTest {
  protected:
   void SetUp() override {
@@ -68,6 +67,18 @@ class ProviderEndToEnd : public EndToEndTest {
     std::string v = value(platform::Root::kLocalMachine,
                           "Software\\Microsoft\\CHome\\ZelkoToday\\" + pageName, name);
     return v.ends_with(".png") || v.ends_with(".jpg") ? v.substr(v.rfind('\\') + 1) : v;
+  }
+  // Several values of a record key or a page, as record() and page() show them.
+  using Shown = std::vector<std::string>;
+  Shown records(const std::string& key, const std::vector<std::string>& names) {
+    Shown out;
+    for (const std::string& name : names) out.push_back(record(key, name));
+    return out;
+  }
+  Shown pages(const std::string& pageName, const std::vector<std::string>& names) {
+    Shown out;
+    for (const std::string& name : names) out.push_back(page(pageName, name));
+    return out;
   }
   void setText(platform::Root root, const std::string& key, const std::string& name,
                const std::string& text) {

@@ -30,6 +30,12 @@ class SmsEndToEnd : public EndToEndTest {
   // A value of record n under HKCU\Software\Zelko\Sms ("<missing>" when there is none);
   // DWORDs in decimal.
   std::string record(int n, const std::string& name);
+  // Several values of record n, in the order asked.
+  std::vector<std::string> records(int n, const std::vector<std::string>& names) {
+    std::vector<std::string> out;
+    for (const std::string& name : names) out.push_back(record(n, name));
+    return out;
+  }
   std::string total();
   // A value of Page4 (or another page); "<missing>" when there is none.
   std::string page(const std::string& name, const std::string& pageName = "Page4");

@@ -31,24 +31,6 @@ SpecialFolders folders() {
   return f;
 }
 
-TEST(ContactMenuTest, EntriesForEachNumberAndPreparedText) {
-  MenuLabels labels{"Text", "My texts", "Call"};
-  IniDocument menu =
-      contactMenu({"0612", "0145", "0612"}, {"On my way", "Late; sorry"}, labels, folders());
-  EXPECT_EQ(menu.serialize(),
-            "[Menu]\r\n"
-            "Text=%ZELKOTODAY%\\ZelkoContacts.exe;-sms:0612\r\n"
-            "My texts=[Text]\r\n"
-            "Call 0612=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:0612\r\n"
-            "Call 0145=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:0145\r\n"
-            "\r\n"
-            "[Text]\r\n"
-            "On my way=%ZELKOTODAY%\\ZelkoSms.exe;-sms:0612 -text:\"On my way\"\r\n"
-            // A semicolon would end the arguments: "|" separates them instead.
-            "Late; sorry=%ZELKOTODAY%\\ZelkoSms.exe|-sms:0612 -text:\"Late; sorry\"\r\n"
-            "\r\n");
-}
-
 TEST(ContactMenuTest, HomeNumberAloneOrNoNumberAtAll) {
   EXPECT_EQ(contactMenu({"", "01 45 67", ""}, {"On my way"}, {}, folders()).serialize(),
             "[Menu]\r\nCALL 01 45 67=%ZELKOTODAY%\\ZelkoContacts.exe;-phone:\"01 45 67\"\r\n\r\n");

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/sim/time_zone.h"
+#include "tests/unit/device_fixture.h"
 #include "tests/unit/item_builders.h"
 
 namespace zelko::device {
@@ -17,28 +17,6 @@ using platform::DateTime;
 using zelko::testing::at;
 using namespace std::string_literals;
 
-// The device clock's zone conversions without a device: enough for an import, which reads
-// nothing else of the clock.
-class ZoneClock final : public platform::Clock {
- public:
-  explicit ZoneClock(const char* zone) : zone_(*platform::sim::TimeZone::open(zone)) {}
-  DateTime utcNow() override { return {}; }
-  DateTime localNow() override { return {}; }
-  DateTime toLocal(const DateTime& utc) override {
-    int64_t ms = platform::toEpochMs(utc);
-    return platform::fromEpochMs(ms + zone_.offsetMsAtUtc(ms));
-  }
-  DateTime toUtc(const DateTime& local) override {
-    return platform::fromEpochMs(zone_.localToUtcMs(platform::toEpochMs(local)));
-  }
-  int biasMinutes(const DateTime&) override { return 0; }
-  std::chrono::steady_clock::time_point steadyNow() override { return {}; }
-  void sleep(std::chrono::milliseconds) override {}
-
- private:
-  platform::sim::TimeZone zone_;
-};
-
 std::string dataFile(const std::string& name) {
   auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / name;
   std::ifstream in(path, std::ios::binary);
@@ -48,37 +26,48 @@ std::string dataFile(const std::string& name) {
   return text.str();
 }
 
-std::vector<Appointment> importOk(const std::string& text, const char* zone = "Europe/Paris") {
-  ZoneClock clock(zone);
-  auto result = importCalendar(text, clock);
-  EXPECT_TRUE(result.ok()) << result.status().message();
-  return result.ok() ? *result : std::vector<Appointment>{};
-}
-
-std::string errorOf(const std::string& text) {
-  ZoneClock clock("Europe/Paris");
-  auto result = importCalendar(text, clock);
-  EXPECT_FALSE(result.ok()) << text;
-  return result.ok() ? "" : result.status().message();
-}
-
 // One VEVENT with the given lines, the event starting on line 3.
 std::string event(const std::string& lines) {
   return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nSUMMARY:x\r\n" + lines +
          "END:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
-Appointment one(const std::string& lines, const char* zone = "Europe/Paris") {
-  auto all = importOk(event(lines), zone);
-  if (all.size() != 1) {
-    ADD_FAILURE() << "expected one appointment";
-    return {};
+// Imports into the zone of a phone in Paris.
+class ICalImport : public testing::DeviceTest {
+ protected:
+  platform::sim::DeviceOptions options() override { return inZone("Europe/Paris"); }
+  std::vector<Appointment> importOk(const std::string& text) {
+    auto result = importCalendar(text, platform().clock());
+    EXPECT_TRUE(result.ok()) << result.status().message();
+    return result.ok() ? *result : std::vector<Appointment>{};
   }
-  return all[0];
-}
+  std::string errorOf(const std::string& text) {
+    auto result = importCalendar(text, platform().clock());
+    EXPECT_FALSE(result.ok()) << text;
+    return result.ok() ? "" : result.status().message();
+  }
+  Appointment one(const std::string& lines) {
+    auto all = importOk(event(lines));
+    EXPECT_EQ(all.size(), 1u);
+    return all.size() == 1 ? all[0] : Appointment{};
+  }
+  // The zone of a series in a VTIMEZONE whose TZID names no zone: found by its offsets.
+  std::string zoneOfSeriesIn(const std::string& tzid, const std::string& observances) {
+    auto all = importOk("BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:" + tzid + "\r\n" + observances +
+                        "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nDTSTART;TZID=\"" + tzid +
+                        "\":20240105T093000\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    return all.size() == 1 ? all[0].timeZone : "";
+  }
+};
+class ICalImportFiles : public ICalImport {};
+class ICalImportTimes : public ICalImport {};
+class ICalImportErrors : public ICalImport {};
+class ICalImportInNewYork : public ICalImport {
+  platform::sim::DeviceOptions options() override { return inZone("America/New_York"); }
+};
 
-TEST(ICalImportFiles, DesktopExportKeepsItsSeriesInTheirZoneAndMovesTheRest) {
-  auto all = importOk(dataFile("desktop_calendar_export.ics"), "America/New_York");
+TEST_F(ICalImportInNewYork, DesktopExportKeepsItsSeriesInTheirZoneAndMovesTheRest) {
+  auto all = importOk(dataFile("desktop_calendar_export.ics"));
   ASSERT_EQ(all.size(), 3u);
   const Appointment& sync = all[0];
   EXPECT_EQ(sync.subject, "Team sync");
@@ -109,7 +98,7 @@ TEST(ICalImportFiles, DesktopExportKeepsItsSeriesInTheirZoneAndMovesTheRest) {
   EXPECT_EQ(train.categories, "Travel, Business");
 }
 
-TEST(ICalImportFiles, WebExportWithChangedAndCancelledOccurrences) {
+TEST_F(ICalImportFiles, WebExportWithChangedAndCancelledOccurrences) {
   auto all = importOk(dataFile("web_calendar_export.ics"));
   ASSERT_EQ(all.size(), 3u) << "the cancelled occurrence is no appointment";
   const Appointment& choir = all[0];
@@ -127,7 +116,7 @@ TEST(ICalImportFiles, WebExportWithChangedAndCancelledOccurrences) {
   EXPECT_EQ(dentist.end, at(2024, 6, 12, 9, 45));
 }
 
-TEST(ICalImportFiles, WebExportWithEmptyFieldsInEveryEvent) {
+TEST_F(ICalImportFiles, WebExportWithEmptyFieldsInEveryEvent) {
   auto all = importOk(dataFile("web_calendar_empty_fields.ics"));
   ASSERT_EQ(all.size(), 2u);
   EXPECT_EQ(all[0].subject, "Bin day");
@@ -135,7 +124,7 @@ TEST(ICalImportFiles, WebExportWithEmptyFieldsInEveryEvent) {
   EXPECT_EQ(all[1].start, at(2024, 6, 12, 18, 0));
 }
 
-TEST(ICalImportFiles, GroupwareSeriesWithExtraDatesInEveryForm) {
+TEST_F(ICalImportFiles, GroupwareSeriesWithExtraDatesInEveryForm) {
   auto all = importOk(dataFile("groupware_monthly_rdate.ics"));
   ASSERT_EQ(all.size(), 1u);
   const Appointment& board = all[0];
@@ -147,7 +136,7 @@ TEST(ICalImportFiles, GroupwareSeriesWithExtraDatesInEveryForm) {
   EXPECT_EQ(board.exceptionDates, std::vector<DateTime>{at(2024, 12, 3, 10, 0)});
 }
 
-TEST(ICalImportFiles, DesktopWeekdaySeriesKeepsItsDaysInItsOwnZone) {
+TEST_F(ICalImportFiles, DesktopWeekdaySeriesKeepsItsDaysInItsOwnZone) {
   auto all = importOk(dataFile("desktop_sydney_weekdays.ics"));
   ASSERT_EQ(all.size(), 1u);
   const Appointment& standUp = all[0];
@@ -157,7 +146,7 @@ TEST(ICalImportFiles, DesktopWeekdaySeriesKeepsItsDaysInItsOwnZone) {
   EXPECT_EQ(standUp.exceptionDates, std::vector<DateTime>{at(2024, 1, 26, 9, 30)});
 }
 
-TEST(ICalImportFiles, AnExceptionNamedTwiceIsKeptOnce) {
+TEST_F(ICalImportFiles, AnExceptionNamedTwiceIsKeptOnce) {
   auto all = importOk(dataFile("web_series_with_overrides.ics"));
   ASSERT_EQ(all.size(), 2u) << "the series and its moved occurrence";
   EXPECT_EQ(all[0].exceptionDates, (std::vector<DateTime>{at(2024, 9, 11, 17, 0), at(2024, 9, 18, 17, 0)}));
@@ -165,7 +154,7 @@ TEST(ICalImportFiles, AnExceptionNamedTwiceIsKeptOnce) {
   EXPECT_TRUE(all[1].recurrenceRule.empty());
 }
 
-TEST(ICalImportTimes, FloatingUtcAndNamedZones) {
+TEST_F(ICalImportTimes, FloatingUtcAndNamedZones) {
   EXPECT_EQ(one("DTSTART:20240101T100000\r\n").start, at(2024, 1, 1, 10, 0)) << "floating is device time";
   EXPECT_EQ(one("DTSTART:20240101T100000\r\n").end, at(2024, 1, 1, 10, 0)) << "no end: no length";
   EXPECT_EQ(one("DTSTART:20240701T100000Z\r\n").start, at(2024, 7, 1, 12, 0));
@@ -173,16 +162,7 @@ TEST(ICalImportTimes, FloatingUtcAndNamedZones) {
   EXPECT_EQ(one("DTSTART;TZID=Asia/Tokyo:20240701T180000\r\n").start, at(2024, 7, 1, 11, 0));
 }
 
-// A series in a VTIMEZONE whose TZID names no zone: the zone is found by its offsets.
-std::string zoneOfSeriesIn(const std::string& tzid, const std::string& observances) {
-  std::string text = "BEGIN:VCALENDAR\r\nBEGIN:VTIMEZONE\r\nTZID:" + tzid + "\r\n" + observances +
-                     "END:VTIMEZONE\r\nBEGIN:VEVENT\r\nDTSTART;TZID=\"" + tzid +
-                     "\":20240105T093000\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
-  auto all = importOk(text);
-  return all.size() == 1 ? all[0].timeZone : "";
-}
-
-TEST(ICalImportTimes, ZonesOfSeriesAreFoundByTheirOffsets) {
+TEST_F(ICalImportTimes, ZonesOfSeriesAreFoundByTheirOffsets) {
   const std::string europe =
       "BEGIN:STANDARD\r\nDTSTART:16011028T030000\r\nRRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=10\r\n"
       "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:16010325T020000\r\n"
@@ -196,7 +176,7 @@ TEST(ICalImportTimes, ZonesOfSeriesAreFoundByTheirOffsets) {
   EXPECT_EQ(zoneOfSeriesIn("Somewhere odd", fixed("+0217")), "GMT+02:17");
 }
 
-TEST(ICalImportTimes, DurationsAreRealTimeAndAllDayItemsWholeDays) {
+TEST_F(ICalImportTimes, DurationsAreRealTimeAndAllDayItemsWholeDays) {
   // 01:30 CET plus two hours of real time is 04:30 CEST.
   auto night = one("DTSTART:20240331T003000Z\r\nDURATION:PT2H\r\n");
   EXPECT_EQ(night.start, at(2024, 3, 31, 1, 30));
@@ -209,7 +189,7 @@ TEST(ICalImportTimes, DurationsAreRealTimeAndAllDayItemsWholeDays) {
             "FREQ=YEARLY;UNTIL=20300101");
 }
 
-TEST(ICalImportErrors, MalformedLinesRefuseTheFileNamingTheLine) {
+TEST_F(ICalImportErrors, MalformedLinesRefuseTheFileNamingTheLine) {
   std::string garbage = errorOf(event("DTSTART:20240101T100000\r\nthis is garbage\r\n"));
   EXPECT_EQ(garbage.rfind("line 6: ", 0), 0u) << garbage;
   EXPECT_NE(garbage.find("this is garbage"), std::string::npos);
@@ -221,7 +201,7 @@ TEST(ICalImportErrors, MalformedLinesRefuseTheFileNamingTheLine) {
   EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nLOCATION:\r\nSTATUS:\r\n")), "line 7: no value for STATUS");
 }
 
-TEST(ICalImportErrors, EventsThatCannotBeStoredAreRefusedWithTheirLineAndField) {
+TEST_F(ICalImportErrors, EventsThatCannotBeStoredAreRefusedWithTheirLineAndField) {
   struct Case {
     std::string lines, message;
   } cases[] = {
@@ -246,7 +226,7 @@ TEST(ICalImportErrors, EventsThatCannotBeStoredAreRefusedWithTheirLineAndField) 
   EXPECT_EQ(errorOf(two), "line 5: event \"Bad\": no DTSTART");
 }
 
-TEST(ICalImportErrors, FilesThatAreNoCalendars) {
+TEST_F(ICalImportErrors, FilesThatAreNoCalendars) {
   EXPECT_EQ(errorOf("hello\r\n").rfind("not an iCalendar file", 0), 0u);
   EXPECT_EQ(errorOf("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20240101T100000Z\r\n").rfind("not an iCalendar", 0), 0u);
   EXPECT_EQ(errorOf("BEGIN:VCARD\r\nEND:VCARD\r\n").rfind("not an iCalendar file", 0), 0u);
@@ -255,7 +235,7 @@ TEST(ICalImportErrors, FilesThatAreNoCalendars) {
   EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nLOCATION:a\0b\r\n"s)), "line 6: NUL character in the text");
 }
 
-TEST(ICalImportErrors, TextAndNumbersTheStoreCouldNotKeepFaithfully) {
+TEST_F(ICalImportErrors, TextAndNumbersTheStoreCouldNotKeepFaithfully) {
   // Text that is not UTF-8 would be changed on the way out again.
   EXPECT_EQ(errorOf(event("DTSTART:20240101T100000\r\nLOCATION:Caf\xE9\r\n")),
             "line 6: byte 0xE9 at column 13 is not UTF-8");

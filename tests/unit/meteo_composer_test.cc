@@ -28,7 +28,6 @@ TEST(ComposerForms, WindTemplateAndLockScreenIcon) {
   EXPECT_EQ(slotText("%jour%%LF%%temp%", "Mon", "3\xC2\xB0\n9\xC2\xB0", "Sun"), "Mon\n3\xC2\xB0\n9\xC2\xB0");
   EXPECT_EQ(slotText("%sky%%sky% (%jour%)", "Mon", "t", "Rain"), "RainRain (Mon)");
   EXPECT_EQ(lockScreenIcon("26.png"), 26);
-  EXPECT_EQ(lockScreenIcon("7.png"), 7);
   EXPECT_EQ(lockScreenIcon("sunny.png"), 0);
   EXPECT_EQ(lockScreenIcon("-5.png"), 0);
 }
