@@ -42,12 +42,14 @@ class DatePictureTest : public ::testing::Test {
   LocaleNames names_ = englishNames();
 };
 
+struct PictureCase {
+  const char* picture;
+  DateTime when;
+  const char* want;
+};
+
 TEST_F(DatePictureTest, DatePictures) {
-  struct Case {
-    const char* picture;
-    DateTime when;
-    const char* want;
-  } cases[] = {
+  const PictureCase cases[] = {
       {"d|dd|ddd|dddd|ddddd", at(2005, 3, 7), "7|07|Mon|Monday|Monday"},
       {"M|MM|MMM|MMMM|MMMMM", at(2005, 3, 7), "3|03|Mar|March|March"},
       {"y|yy|yyy|yyyy|yyyyy", at(2005, 3, 7), "5|05|2005|2005|2005"},
@@ -70,7 +72,7 @@ TEST_F(DatePictureTest, DatePictures) {
       // The letters of times are text in a date.
       {"yyyy-MM-dd hh:mm tt", at(2026, 3, 8, 14, 5, 9), "2026-03-08 hh:mm tt"},
   };
-  for (const Case& c : cases) EXPECT_EQ(date(c.picture, c.when), c.want) << c.picture;
+  for (const PictureCase& c : cases) EXPECT_EQ(date(c.picture, c.when), c.want) << c.picture;
 
   DateTime t = at(2026, 3, 29);
   t.dayOfWeek = 42;  // the weekday comes from the date, not the field
@@ -80,11 +82,7 @@ TEST_F(DatePictureTest, DatePictures) {
 }
 
 TEST_F(DatePictureTest, TimePictures) {
-  struct Case {
-    const char* picture;
-    DateTime when;
-    const char* want;
-  } cases[] = {
+  const PictureCase cases[] = {
       {"h:mm tt", at(2026, 1, 1, 0, 5), "12:05 AM"},
       {"h:mm tt", at(2026, 1, 1, 11, 59), "11:59 AM"},
       {"h:mm tt", at(2026, 1, 1, 12, 30), "12:30 PM"},
@@ -99,7 +97,7 @@ TEST_F(DatePictureTest, TimePictures) {
       {"HH:mm", at(2026, 1, 1, 10, -1), ""},
       {"ss", at(2026, 1, 1, 10, 0, 60), ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(time(c.picture, c.when), c.want) << c.picture;
+  for (const PictureCase& c : cases) EXPECT_EQ(time(c.picture, c.when), c.want) << c.picture;
 }
 
 TEST_F(DatePictureTest, FullMonthIsGenitiveOnlyBesideADayNumber) {
