@@ -90,18 +90,16 @@ int waitSet(int socket, int wake) {
   return ep;
 }
 
-// Waits in `ep` at most `timeoutMs` (-1: without limit); true when `wake` was signalled,
-// which is then reset.
-bool waitIn(int ep, int wake, int timeoutMs) {
+// Waits in `ep` at most `timeoutMs` (-1: without limit), and resets `wake` when it was
+// signalled. The caller looks for itself at what there is to do.
+void waitIn(int ep, int wake, int timeoutMs) {
   epoll_event events[2];
   int n = epoll_wait(ep, events, 2, timeoutMs);
-  bool woken = false;
-  for (int i = 0; i < n; ++i) woken = woken || events[i].data.fd == wake;
-  if (woken) {
+  for (int i = 0; i < n; ++i) {
+    if (events[i].data.fd != wake) continue;
     uint64_t count;
     (void)!read(wake, &count, sizeof count);
   }
-  return woken;
 }
 
 void wakeUp(int wake) {
