@@ -9,7 +9,6 @@
 namespace zelko::platform::sim {
 namespace {
 
-
 class SnapshotWalk final : public ItemWalk {
  public:
   explicit SnapshotWalk(std::vector<Item> items) : items_(std::move(items)) {}
